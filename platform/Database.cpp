@@ -1,0 +1,342 @@
+#include "platform/Database.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QUuid>
+
+namespace shoupai {
+
+namespace stored {
+
+Money toMoney(const QVariant& value)
+{
+    if (value.isNull() || !value.isValid())
+        return {};
+    if (value.metaType() == QMetaType::fromType<Money>())
+        return value.value<Money>();
+    if (value.metaType().id() == QMetaType::QString) {
+        // A sum that the server hands back as a decimal text.
+        const QString text = value.toString();
+        // The text counts ten-thousandths; a fraction of one is rounded away.
+        if (auto parsed = Money::parse(text))
+            return Money::fromTicks(parsed->roundedToUnits().ticks() / Money::Scale);
+        return {};
+    }
+    if (value.metaType().id() == QMetaType::Double)
+        return Money::fromTicks(qRound64(value.toDouble()));
+    return Money::fromTicks(value.toLongLong());
+}
+
+Money toNumber(const QVariant& value)
+{
+    if (value.isNull() || !value.isValid())
+        return {};
+    if (value.metaType().id() == QMetaType::QString)
+        return Money::parse(value.toString()).value_or(Money());
+    if (value.metaType().id() == QMetaType::Double || value.metaType().id() == QMetaType::Float)
+        return Money::fromDouble(value.toDouble());
+    return Money::fromUnits(value.toLongLong());
+}
+
+QDateTime toDateTime(const QVariant& value)
+{
+    if (value.isNull() || !value.isValid())
+        return {};
+    if (value.metaType().id() == QMetaType::QDateTime)
+        return value.toDateTime();
+    if (value.metaType().id() == QMetaType::QDate)
+        return value.toDate().startOfDay();
+    const QString text = value.toString().trimmed();
+    QDateTime parsed = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!parsed.isValid())
+        parsed = QDateTime::fromString(text, Qt::ISODate);
+    if (!parsed.isValid()) {
+        const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+        if (date.isValid())
+            parsed = date.startOfDay();
+    }
+    return parsed;
+}
+
+bool toFlag(const QVariant& value)
+{
+    if (value.isNull() || !value.isValid())
+        return false;
+    if (value.metaType().id() == QMetaType::QString) {
+        const QString text = value.toString().trimmed().toLower();
+        return text == u"1" || text == u"true" || text == u"t";
+    }
+    return value.toBool();
+}
+
+QVariant toParameter(const QVariant& value)
+{
+    if (!value.isValid())
+        return value;
+    if (value.metaType() == QMetaType::fromType<Money>())
+        return QVariant::fromValue<qlonglong>(value.value<Money>().ticks());
+    switch (value.metaType().id()) {
+    case QMetaType::QDateTime:
+        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    case QMetaType::QDate:
+        return value.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+    default:
+        return value;
+    }
+}
+
+} // namespace stored
+
+Rows::Rows(QSqlQuery query) : m_query(std::move(query)) {}
+
+int Rows::indexOf(const QString& column) const
+{
+    const int index = m_query.record().indexOf(column);
+    if (index < 0)
+        throw DatabaseError(QStringLiteral("查询结果中没有列: %1").arg(column));
+    return index;
+}
+
+QVariant Rows::value(const QString& column) const
+{
+    return m_query.value(indexOf(column));
+}
+
+QString Rows::text(const QString& column) const
+{
+    const QVariant v = value(column);
+    return v.isNull() ? QString() : v.toString();
+}
+
+Money Rows::money(const QString& column) const { return stored::toMoney(value(column)); }
+Money Rows::number(const QString& column) const { return stored::toNumber(value(column)); }
+qint64 Rows::integer(const QString& column) const { return value(column).toLongLong(); }
+bool Rows::flag(const QString& column) const { return stored::toFlag(value(column)); }
+QDateTime Rows::dateTime(const QString& column) const
+{
+    return stored::toDateTime(value(column));
+}
+
+Database::Database()
+    : m_connectionName(QStringLiteral("shoupai-") +
+                       QUuid::createUuid().toString(QUuid::WithoutBraces)),
+      m_dialect(Dialect::create(Backend::Sqlite))
+{
+}
+
+Database::~Database()
+{
+    close();
+}
+
+bool Database::open(const ConnectionDescription& description, const QString& homeFolder)
+{
+    close();
+    m_lastError.clear();
+    if (!description.isUsable()) {
+        m_lastError = description.problem;
+        return false;
+    }
+    const Backend backend =
+        description.kind == ConnectionDescription::Kind::Postgres ? Backend::Postgres
+                                                                  : Backend::Sqlite;
+    m_dialect = Dialect::create(backend);
+    QSqlDatabase db = QSqlDatabase::addDatabase(m_dialect->driverName(), m_connectionName);
+    if (backend == Backend::Sqlite) {
+        const QString path = QFileInfo(description.filePath).isAbsolute()
+                                 ? description.filePath
+                                 : QDir(homeFolder).filePath(description.filePath);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    } else {
+        db.setHostName(description.host);
+        db.setPort(description.port);
+        db.setDatabaseName(description.database);
+        db.setUserName(description.user);
+        db.setPassword(description.password);
+        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+    }
+    if (!db.open()) {
+        m_lastError = db.lastError().text();
+        if (m_lastError.trimmed().isEmpty())
+            m_lastError = QStringLiteral("无法打开数据库");
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        return false;
+    }
+    db = QSqlDatabase();
+    try {
+        if (backend == Backend::Sqlite) {
+            exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
+        } else {
+            exec(QStringLiteral("SET client_min_messages TO warning"));
+        }
+    } catch (const DatabaseError& error) {
+        m_lastError = error.text();
+        close();
+        return false;
+    }
+    return true;
+}
+
+void Database::close()
+{
+    if (!QSqlDatabase::contains(m_connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+    m_inTransaction = false;
+}
+
+bool Database::isOpen() const
+{
+    return QSqlDatabase::contains(m_connectionName) &&
+           QSqlDatabase::database(m_connectionName, false).isOpen();
+}
+
+QSqlDatabase Database::connection() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+void Database::fail(const QSqlQuery& query, const QString& sql) const
+{
+    QString text = query.lastError().text().trimmed();
+    if (text.isEmpty())
+        text = QStringLiteral("数据库语句执行失败");
+    Q_UNUSED(sql);
+    throw DatabaseError(text);
+}
+
+QSqlQuery Database::prepared(const QString& sql, const QVariantList& parameters) const
+{
+    if (!isOpen())
+        throw DatabaseError(m_lastError.isEmpty()
+                                ? QStringLiteral("数据库没有连接")
+                                : QStringLiteral("数据库没有连接: %1").arg(m_lastError));
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    if (parameters.isEmpty()) {
+        // Without values there is nothing to bind; this also lets statements run
+        // that the server cannot prepare (transaction control, schema changes).
+        if (!query.exec(sql))
+            fail(query, sql);
+        return query;
+    }
+    if (!query.prepare(sql))
+        fail(query, sql);
+    for (const QVariant& parameter : parameters)
+        query.addBindValue(stored::toParameter(parameter));
+    if (!query.exec())
+        fail(query, sql);
+    return query;
+}
+
+Rows Database::query(const QString& sql, const QVariantList& parameters) const
+{
+    return Rows(prepared(sql, parameters));
+}
+
+int Database::exec(const QString& sql, const QVariantList& parameters)
+{
+    QSqlQuery query = prepared(sql, parameters);
+    return query.numRowsAffected();
+}
+
+QVariant Database::scalar(const QString& sql, const QVariantList& parameters) const
+{
+    QSqlQuery query = prepared(sql, parameters);
+    if (!query.next())
+        return {};
+    return query.value(0);
+}
+
+qint64 Database::insertReturningKey(const QString& insertSql, const QVariantList& parameters,
+                                    const QString& keyColumn)
+{
+    QSqlQuery query = prepared(insertSql + m_dialect->returning(keyColumn), parameters);
+    if (!query.next())
+        throw DatabaseError(QStringLiteral("插入后没有取得新记录的编号"));
+    return query.value(0).toLongLong();
+}
+
+bool Database::tableExists(const QString& table) const
+{
+    if (!isOpen())
+        return false;
+    if (backend() == Backend::Sqlite)
+        return scalar(QStringLiteral("select count(*) from sqlite_master where type='table' and "
+                                     "name = ?"),
+                      {table})
+                   .toLongLong() > 0;
+    return scalar(QStringLiteral("select count(*) from information_schema.tables where "
+                                 "table_schema = current_schema() and table_name = ?"),
+                  {table.toLower()})
+               .toLongLong() > 0;
+}
+
+QStringList Database::columns(const QString& table) const
+{
+    QStringList names;
+    if (!isOpen())
+        return names;
+    if (backend() == Backend::Sqlite) {
+        // pragma_table_info takes the table name as a bound value.
+        Rows rows = query(QStringLiteral("select name from pragma_table_info(?) order by cid"),
+                          {table});
+        while (rows.next())
+            names << rows.text(QStringLiteral("name"));
+    } else {
+        Rows rows = query(QStringLiteral("select column_name from information_schema.columns "
+                                         "where table_schema = current_schema() and "
+                                         "table_name = ? order by ordinal_position"),
+                          {table.toLower()});
+        while (rows.next())
+            names << rows.text(QStringLiteral("column_name"));
+    }
+    return names;
+}
+
+QString Database::checkedColumn(const QString& table, const QString& column) const
+{
+    const QStringList names = columns(table);
+    for (const QString& name : names) {
+        if (name.compare(column.trimmed(), Qt::CaseInsensitive) == 0)
+            return m_dialect->quote(name);
+    }
+    throw DatabaseError(QStringLiteral("表%1中没有字段%2").arg(table, column));
+}
+
+void Database::begin()
+{
+    if (m_inTransaction)
+        throw DatabaseError(QStringLiteral("事务已经开始"));
+    exec(m_dialect->beginTransaction());
+    m_inTransaction = true;
+}
+
+void Database::commit()
+{
+    if (!m_inTransaction)
+        throw DatabaseError(QStringLiteral("没有开始的事务"));
+    m_inTransaction = false;
+    exec(QStringLiteral("COMMIT"));
+}
+
+void Database::rollback()
+{
+    if (!m_inTransaction)
+        return;
+    m_inTransaction = false;
+    exec(QStringLiteral("ROLLBACK"));
+}
+
+} // namespace shoupai

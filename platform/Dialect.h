@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace shoupai {
+
+enum class Backend { Sqlite, Postgres };
+
+// What differs between the embedded SQLite file and the shared PostgreSQL
+// server. Nothing outside platform/ asks which engine it talks to; it asks
+// the dialect for the piece of SQL it needs.
+class Dialect
+{
+public:
+    virtual ~Dialect() = default;
+
+    virtual Backend backend() const = 0;
+    virtual QString driverName() const = 0;
+
+    // Quotes one identifier. Names are created quoted through this function, so
+    // that unquoted references in statements find them on both engines.
+    virtual QString quote(const QString& identifier) const;
+
+    // "lower(expr) = lower(?)": operators and user names are compared without
+    // case, as the venue's data was always compared.
+    QString caseInsensitiveEquals(const QString& expression) const;
+    // A pattern match without regard to case; the pattern is the bound value.
+    virtual QString caseInsensitiveLike(const QString& expression) const = 0;
+    // Suffix of a select that locks the rows it reads until commit.
+    virtual QString forUpdate() const = 0;
+    // Suffix of an insert that returns the new key as its one column.
+    QString returning(const QString& column) const;
+    // Statement that starts a write transaction.
+    virtual QString beginTransaction() const = 0;
+
+    // Physical column types.
+    virtual QString moneyType() const = 0;        // ten-thousandths, 64-bit
+    virtual QString integerType() const = 0;
+    virtual QString numberType() const = 0;       // may carry decimals
+    virtual QString textType() const = 0;
+    virtual QString memoType() const = 0;
+    virtual QString dateTimeType() const = 0;
+    virtual QString booleanType() const = 0;
+    virtual QString autoNumberKey() const = 0;    // "integer key the database assigns"
+    virtual QString currentDateDefault() const = 0;
+    virtual QString falseLiteral() const = 0;
+
+    static std::unique_ptr<Dialect> create(Backend backend);
+};
+
+} // namespace shoupai
