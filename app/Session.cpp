@@ -48,7 +48,10 @@ void Session::start(const QString& homeFolder)
         m_connectionText = m_config.read(QStringLiteral("part1"), QStringLiteral("cs"));
 
     openDatabase();
-    loadShopTexts();
+    // Without a connection the shop texts stay empty; the login screen shows
+    // the database's error when it reads the administrators.
+    if (m_database.isOpen())
+        loadShopTexts();
 }
 
 void Session::openDatabase()

@@ -1,13 +1,45 @@
 #include "app/StartUp.h"
 
+#include "app/LgUt.h"
+#include "app/SingleInstance.h"
+#include "common/Prompter.h"
+
 #include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
 
 namespace shoupai {
 
 int runApplication(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("shoupai"));
+    QApplication::setApplicationDisplayName(QStringLiteral("管理系统"));
+
+    // Without a desktop to answer dialogs (benchmarks, process tests) messages go to stderr.
+    std::unique_ptr<ConsolePrompter> console;
+    if (qEnvironmentVariableIsSet("SHOUPAI_NONINTERACTIVE"))
+        console = std::make_unique<ConsolePrompter>();
+
+    SingleInstance instance;
+    if (!instance.acquire()) {
+        Prompter::current().inform(QStringLiteral("程序已经运行"), QStringLiteral("提示"));
+        return 0;
+    }
+
+    TLgFm login(Session::defaultHomeFolder());
+    login.show();
+    if (qEnvironmentVariableIsSet("SHOUPAI_EXIT_WHEN_SHOWN")) {
+        // For the start-up benchmark: report once the login window is on screen.
+        QTimer::singleShot(0, &login, [] {
+            std::fputs("login-shown\n", stdout);
+            std::fflush(stdout);
+            QApplication::quit();
+        });
+    }
+    return QApplication::exec();
 }
 
 } // namespace shoupai

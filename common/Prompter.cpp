@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include <cstdio>
+
 namespace shoupai {
 
 namespace {
@@ -71,6 +73,53 @@ std::optional<QString> DialogPrompter::input(const QString& caption, const QStri
     if (!result.confirmed)
         return std::nullopt;
     return result.text;
+}
+
+namespace {
+void writeLine(const char* kind, const QString& caption, const QString& text)
+{
+    std::fprintf(stderr, "[%s] %s: %s\n", kind, captionOr(caption).toUtf8().constData(),
+                 text.toUtf8().constData());
+}
+} // namespace
+
+ConsolePrompter::ConsolePrompter()
+{
+    m_previous = installed;
+    Prompter::install(this);
+}
+
+ConsolePrompter::~ConsolePrompter()
+{
+    Prompter::install(m_previous);
+}
+
+void ConsolePrompter::inform(const QString& text, const QString& caption)
+{
+    writeLine("information", caption, text);
+}
+
+void ConsolePrompter::warn(const QString& text, const QString& caption)
+{
+    writeLine("warning", caption, text);
+}
+
+void ConsolePrompter::error(const QString& text, const QString& caption)
+{
+    writeLine("error", caption, text);
+}
+
+bool ConsolePrompter::ask(const QString& text, const QString& caption)
+{
+    writeLine("question, answered no", caption, text);
+    return false;
+}
+
+std::optional<QString> ConsolePrompter::input(const QString& caption, const QString& prompt,
+                                              const QString&, QChar)
+{
+    writeLine("input, cancelled", caption, prompt);
+    return std::nullopt;
 }
 
 ScriptedPrompter::ScriptedPrompter()

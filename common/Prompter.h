@@ -46,8 +46,25 @@ public:
                                  const QString& defaultText, QChar mask = QChar()) override;
 };
 
-// Answers from a script and records what was shown: for tests, and for runs
-// without a desktop (benchmarks).
+// Writes every message to standard error and answers No / cancel: for runs
+// without anyone at the desktop (benchmarks, process tests). Installs itself.
+class ConsolePrompter final : public Prompter
+{
+public:
+    ConsolePrompter();
+    ~ConsolePrompter() override;
+    void inform(const QString& text, const QString& caption = {}) override;
+    void warn(const QString& text, const QString& caption = {}) override;
+    void error(const QString& text, const QString& caption = {}) override;
+    bool ask(const QString& text, const QString& caption = {}) override;
+    std::optional<QString> input(const QString& caption, const QString& prompt,
+                                 const QString& defaultText, QChar mask = QChar()) override;
+
+private:
+    Prompter* m_previous = nullptr;
+};
+
+// Answers from a script and records what was shown: for tests.
 class ScriptedPrompter final : public Prompter
 {
 public:

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -26,10 +27,21 @@ struct TableDefinition
 
 namespace Schema {
 
+// The version the shoupai_schema table of a database made by this program holds.
+inline constexpr int currentVersion = 1;
+
 // Every table of the system with its columns, in creation order.
 const QList<TableDefinition>& tables();
 // The kind of a column, for showing raw query results (amounts, dates, flags).
 std::optional<ColumnKind> kindOf(const QString& table, const QString& column);
+// The definition of one table (name compared without regard to case), or nullptr.
+const TableDefinition* table(const QString& name);
+// The 23 permission columns of 管理员, in the order the login reads them.
+const QStringList& permissionColumns();
+// The internal one-row table that records the schema version.
+QString versionTable();
+// The version recorded in the database; 0 for one this program did not create.
+int storedVersion(const Database& database);
 
 // Makes a database ready: a new one (no tables yet) gets every table, index and
 // the seeded sample venue; an existing one is used as it is.

@@ -1,0 +1,254 @@
+#include "app/LgUt.h"
+
+#include "common/Prompter.h"
+#include "floor/MainUt.h"
+#include "platform/PasswordHash.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace shoupai {
+
+namespace {
+
+const QString adminTable = QStringLiteral("管理员");
+
+bool passwordMatches(const QString& stored, const QString& typed)
+{
+    if (passwordhash::isHash(stored))
+        return passwordhash::verify(stored, typed);
+    // A row written before passwords were hashed: the exact text.
+    return stored == typed;
+}
+
+} // namespace
+
+TLgFm::TLgFm(const QString& homeFolder, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral("TLgFm"));
+    m_session.start(homeFolder);
+    buildLayout();
+}
+
+TLgFm::~TLgFm() = default;
+
+void TLgFm::buildLayout()
+{
+    m_banner = new QLabel(this);
+    m_banner->setObjectName(QStringLiteral("bannerLabel"));
+    QFont bannerFont = m_banner->font();
+    bannerFont.setPointSize(bannerFont.pointSize() * 2);
+    bannerFont.setBold(true);
+    m_banner->setFont(bannerFont);
+    m_banner->setAlignment(Qt::AlignCenter);
+
+    m_userBox = new QComboBox(this);
+    m_userBox->setObjectName(QStringLiteral("userBox"));
+    m_userBox->setEditable(true);
+    m_userBox->setInsertPolicy(QComboBox::NoInsert);
+    m_userBox->setMinimumWidth(200);
+    m_userBox->setAccessibleName(QStringLiteral("用户名:"));
+
+    m_passwordBox = new QLineEdit(this);
+    m_passwordBox->setObjectName(QStringLiteral("passwordBox"));
+    m_passwordBox->setEchoMode(QLineEdit::Password);
+    m_passwordBox->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // '*'
+    m_passwordBox->setAccessibleName(QStringLiteral("密码:"));
+    m_passwordBox->installEventFilter(this);
+
+    m_icReaderBox = new QCheckBox(QStringLiteral("启动IC读卡器"), this);
+    m_icReaderBox->setObjectName(QStringLiteral("icReaderBox"));
+    m_icReaderBox->setAccessibleName(m_icReaderBox->text());
+    m_icReaderBox->setChecked(false);
+    m_icReaderBox->hide();
+
+    m_okButton = new QPushButton(QStringLiteral("确定"), this);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
+    m_okButton->setAccessibleName(m_okButton->text());
+    m_exitButton = new QPushButton(QStringLiteral("退出"), this);
+    m_exitButton->setObjectName(QStringLiteral("exitButton"));
+    m_exitButton->setAccessibleName(m_exitButton->text());
+    m_exitButton->setAutoDefault(false);
+
+    auto* form = new QFormLayout;
+    auto* userLabel = new QLabel(QStringLiteral("用户名:"), this);
+    userLabel->setObjectName(QStringLiteral("userLabel"));
+    userLabel->setBuddy(m_userBox);
+    auto* passwordLabel = new QLabel(QStringLiteral("密码:"), this);
+    passwordLabel->setObjectName(QStringLiteral("passwordLabel"));
+    passwordLabel->setBuddy(m_passwordBox);
+    form->addRow(userLabel, m_userBox);
+    form->addRow(passwordLabel, m_passwordBox);
+    form->addRow(QString(), m_icReaderBox);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(m_exitButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 18, 24, 18);
+    layout->setSpacing(14);
+    layout->addWidget(m_banner);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+
+    // Picking or typing a user name moves on to the password.
+    connect(m_userBox, &QComboBox::editTextChanged, this, [this] {
+        if (isVisible())
+            m_passwordBox->setFocus(Qt::OtherFocusReason);
+    });
+    connect(m_okButton, &QPushButton::clicked, this, [this] { login(); });
+    connect(m_exitButton, &QPushButton::clicked, qApp, &QApplication::quit, Qt::QueuedConnection);
+    connect(this, &TLgFm::loggedIn, this, [this] {
+        if (m_showsMainWindow)
+            showMainWindow();
+    });
+}
+
+bool TLgFm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_passwordBox && event->type() == QEvent::FocusIn)
+        m_okButton->setDefault(true);
+    return QDialog::eventFilter(watched, event);
+}
+
+void TLgFm::showEvent(QShowEvent* event)
+{
+    if (!m_prepared) {
+        m_prepared = true;
+        prepareLogin();
+        adjustSize();
+        // With the password filled in, Enter logs in at once.
+        if (!m_passwordBox->text().isEmpty())
+            m_passwordBox->setFocus(Qt::OtherFocusReason);
+        if (const QScreen* screen = this->screen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
+    QDialog::showEvent(event);
+}
+
+void TLgFm::closeEvent(QCloseEvent* event)
+{
+    // Closing the login form ends the run.
+    event->accept();
+    QMetaObject::invokeMethod(qApp, &QApplication::quit, Qt::QueuedConnection);
+}
+
+void TLgFm::prepareLogin()
+{
+    setWindowTitle(m_session.softname);
+    m_banner->setText(m_session.softname);
+    const QSignalBlocker blocker(m_userBox);
+    m_userBox->clear();
+    try {
+        Rows rows = m_session.database().query(QStringLiteral("select * from 管理员 "));
+        bool first = true;
+        while (rows.next()) {
+            const QString user = rows.text(QStringLiteral("用户名"));
+            if (first) {
+                first = false;
+                m_userBox->setEditText(user);
+                if (passwordMatches(rows.text(QStringLiteral("密码")), defaultPassword()))
+                    m_passwordBox->setText(defaultPassword());
+            }
+            m_userBox->addItem(user);
+        }
+        if (first)
+            Prompter::current().error(QStringLiteral("管理员表中没有用户,无法登录."));
+        else
+            m_userBox->setEditText(m_userBox->itemText(0));
+    } catch (const DatabaseError& error) {
+        Prompter::current().error(error.text());
+    }
+}
+
+std::optional<QString> TLgFm::authenticate(const QString& user, const QString& password)
+{
+    Database& db = m_session.database();
+    Rows rows = db.query(QStringLiteral("select 用户名, 密码 from 管理员 where ") +
+                             db.dialect().caseInsensitiveEquals(QStringLiteral("用户名")),
+                         {user});
+    while (rows.next()) {
+        const QString storedUser = rows.text(QStringLiteral("用户名"));
+        const QString stored = rows.text(QStringLiteral("密码"));
+        if (!passwordMatches(stored, password))
+            continue;
+        if (!passwordhash::isHash(stored)) {
+            db.exec(QStringLiteral("update 管理员 set 密码 = ? where 用户名 = ? and 密码 = ?"),
+                    {passwordhash::hash(password), storedUser, stored});
+        }
+        return storedUser;
+    }
+    return std::nullopt;
+}
+
+bool TLgFm::readPermissions(const QString& storedUser)
+{
+    Database& db = m_session.database();
+    const QStringList columns = db.columns(adminTable);
+    Rows rows = db.query(QStringLiteral("select * from 管理员 where 用户名 = ?"), {storedUser});
+    if (!rows.next())
+        throw DatabaseError(QStringLiteral("管理员%1已不存在").arg(storedUser));
+    Permissions permissions;
+    for (int i = 0; i < PermissionCount; ++i) {
+        const auto permission = static_cast<Permission>(i);
+        const QString column = permissionColumn(permission);
+        const bool present = columns.contains(column, Qt::CaseInsensitive);
+        if (!present) {
+            if (isOptionalPermission(permission)) {
+                // A database made before this column existed grants the feature.
+                permissions.set(permission, true);
+                continue;
+            }
+            throw DatabaseError(QStringLiteral("管理员表中没有字段%1").arg(column));
+        }
+        // A NULL flag grants nothing, but does not lock the administrator out.
+        permissions.set(permission, rows.flag(column));
+    }
+    m_session.permissions = permissions;
+    return true;
+}
+
+bool TLgFm::login()
+{
+    const QString user = m_userBox->currentText();
+    const QString password = m_passwordBox->text();
+    try {
+        const std::optional<QString> storedUser = authenticate(user, password);
+        if (!storedUser) {
+            Prompter::current().inform(QStringLiteral("用户名或者密码错误请重新输入！"));
+            m_passwordBox->selectAll();
+            m_passwordBox->setFocus(Qt::OtherFocusReason);
+            return false;
+        }
+        readPermissions(*storedUser);
+    } catch (const DatabaseError& error) {
+        Prompter::current().error(error.text());
+        return false;
+    }
+    m_session.operatorName = user;
+    m_session.icReaderEnabled = m_icReaderBox->isChecked();
+    emit loggedIn();
+    return true;
+}
+
+void TLgFm::showMainWindow()
+{
+    m_mainWindow = std::make_unique<TMainFm>(m_session);
+    hide();
+    m_mainWindow->setWindowModality(Qt::ApplicationModal);
+    m_mainWindow->showMaximized();
+}
+
+} // namespace shoupai
