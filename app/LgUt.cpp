@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace shoupai {
@@ -40,7 +41,11 @@ TLgFm::TLgFm(const QString& homeFolder, QWidget* parent)
     buildLayout();
 }
 
-TLgFm::~TLgFm() = default;
+TLgFm::~TLgFm()
+{
+    if (m_prefillThread)
+        m_prefillThread->wait();
+}
 
 void TLgFm::buildLayout()
 {
@@ -159,8 +164,7 @@ void TLgFm::prepareLogin()
             if (first) {
                 first = false;
                 m_userBox->setEditText(user);
-                if (passwordMatches(rows.text(QStringLiteral("密码")), defaultPassword()))
-                    m_passwordBox->setText(defaultPassword());
+                startPrefillCheck(user, rows.text(QStringLiteral("密码")));
             }
             m_userBox->addItem(user);
         }
@@ -171,6 +175,50 @@ void TLgFm::prepareLogin()
     } catch (const DatabaseError& error) {
         Prompter::current().error(error.text());
     }
+}
+
+void TLgFm::startPrefillCheck(const QString& user, const QString& storedPassword)
+{
+    waitForPrefill();
+    m_prefillUser = user;
+    m_prefillPending = true;
+    if (!passwordhash::isHash(storedPassword)) {
+        m_prefillMatches = storedPassword == defaultPassword();
+        applyPrefill();
+        return;
+    }
+    m_prefillThread = QThread::create([this, storedPassword] {
+        m_prefillMatches = passwordMatches(storedPassword, defaultPassword());
+    });
+    m_prefillThread->setParent(this);
+    connect(m_prefillThread, &QThread::finished, this, &TLgFm::applyPrefill, Qt::QueuedConnection);
+    m_prefillThread->start();
+}
+
+void TLgFm::waitForPrefill()
+{
+    if (m_prefillThread)
+        m_prefillThread->wait();
+    applyPrefill();
+}
+
+void TLgFm::applyPrefill()
+{
+    if (m_prefillThread && m_prefillThread->isFinished()) {
+        m_prefillThread->deleteLater();
+        m_prefillThread = nullptr;
+    }
+    if (!m_prefillPending || m_prefillThread)
+        return;
+    m_prefillPending = false;
+    // Only while nobody has typed: the operator's own input always wins.
+    if (!m_prefillMatches || !m_passwordBox->text().isEmpty() ||
+        m_userBox->currentText() != m_prefillUser)
+        return;
+    m_passwordBox->setText(defaultPassword());
+    // With the password filled in, Enter logs in at once.
+    if (isVisible())
+        m_passwordBox->setFocus(Qt::OtherFocusReason);
 }
 
 std::optional<QString> TLgFm::authenticate(const QString& user, const QString& password)
@@ -222,6 +270,10 @@ bool TLgFm::readPermissions(const QString& storedUser)
 
 bool TLgFm::login()
 {
+    // What the operator confirms is what the box holds now; a late prefill must not change it.
+    if (m_prefillThread)
+        m_prefillThread->wait();
+    m_prefillPending = false;
     const QString user = m_userBox->currentText();
     const QString password = m_passwordBox->text();
     try {

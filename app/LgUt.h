@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include <atomic>
 #include <memory>
 
 class QCheckBox;
@@ -11,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QThread;
 
 namespace shoupai {
 
@@ -31,8 +33,13 @@ public:
 
     Session& session() { return m_session; }
 
-    // Fills the caption, the banner and the user list; prefills the default password.
+    // Fills the caption, the banner and the user list, and starts checking whether
+    // the first administrator still has the default password. The check costs a
+    // deliberately slow password hash, so it runs beside the window and fills the
+    // password in when it is done (unless the operator has typed meanwhile).
     void prepareLogin();
+    // Waits for that check and applies it (tests, and before a login).
+    void waitForPrefill();
     // "确定": checks the user and password; on success fills the operator and the
     // permission flags into the session and emits loggedIn(). Returns success.
     bool login();
@@ -60,6 +67,8 @@ private:
     std::optional<QString> authenticate(const QString& user, const QString& password);
     bool readPermissions(const QString& storedUser);
     void showMainWindow();
+    void startPrefillCheck(const QString& user, const QString& storedPassword);
+    void applyPrefill();
 
     Session m_session;
     QLabel* m_banner = nullptr;
@@ -71,6 +80,11 @@ private:
     bool m_showsMainWindow = true;
     bool m_prepared = false;
     std::unique_ptr<TMainFm> m_mainWindow;
+
+    QThread* m_prefillThread = nullptr;
+    std::atomic<bool> m_prefillMatches = false;
+    QString m_prefillUser;
+    bool m_prefillPending = false;
 };
 
 } // namespace shoupai

@@ -6,15 +6,15 @@
 #include "platform/PasswordHash.h"
 
 #include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QSignalSpy>
-#include <QTabWidget>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 
 using namespace shoupai;
@@ -93,6 +93,7 @@ void TestLogin::freshDatabasePrefillsAndLogsIn()
     TLgFm login(writeSystemIni(db));
     login.setShowsMainWindow(false);
     login.prepareLogin();
+    login.waitForPrefill();
     QCOMPARE(login.windowTitle(), QStringLiteral("测试浴场"));
     QCOMPARE(login.userBox()->currentText(), QStringLiteral("超级管理员"));
     QCOMPARE(login.passwordBox()->text(), TLgFm::defaultPassword());
@@ -108,11 +109,25 @@ void TestLogin::freshDatabasePrefillsAndLogsIn()
     QCOMPARE(prompter.shown().size(), 0);
 
     // An administrator whose password is no longer the default gets no prefill.
-    db.database().exec(QStringLiteral("update 管理员 set 密码 = ?"), {passwordhash::hash(QStringLiteral("9x"))});
+    db.database().exec(QStringLiteral("update 管理员 set 密码 = ?"),
+                       {passwordhash::hash(QStringLiteral("9x"))});
     TLgFm second(db.folder());
     second.prepareLogin();
+    second.waitForPrefill();
     QCOMPARE(second.userBox()->currentText(), QStringLiteral("超级管理员"));
     QCOMPARE(second.passwordBox()->text(), QString());
+
+    // The default check runs beside the window; what the operator types first is kept.
+    db.database().exec(QStringLiteral("update 管理员 set 密码 = ?"),
+                       {passwordhash::hash(TLgFm::defaultPassword())});
+    TLgFm third(db.folder());
+    third.setShowsMainWindow(false);
+    third.prepareLogin();
+    third.passwordBox()->setText(QStringLiteral("typed"));
+    third.waitForPrefill();
+    QCOMPARE(third.passwordBox()->text(), QStringLiteral("typed"));
+    QVERIFY(!third.login());
+    QCOMPARE(prompter.lastText(), QStringLiteral("用户名或者密码错误请重新输入！"));
 }
 
 void TestLogin::wrongPasswordsAndRetries()
@@ -147,13 +162,15 @@ void TestLogin::userNameWithoutCaseAndQuotes()
 {
     SeededDatabase db;
     const QString quoted = QStringLiteral("O'Brien \"大\"; --");
-    addAdministrator(db.database(), QStringLiteral("Manager"), passwordhash::hash(QStringLiteral("2863")),
-                     true, {Permission::Members, Permission::FreeBill});
+    addAdministrator(db.database(), QStringLiteral("Manager"),
+                     passwordhash::hash(QStringLiteral("2863")), true,
+                     {Permission::Members, Permission::FreeBill});
     addAdministrator(db.database(), quoted, passwordhash::hash(QStringLiteral("p'w\"d")), false);
     ScriptedPrompter prompter;
     TLgFm login(writeSystemIni(db));
     login.setShowsMainWindow(false);
     login.prepareLogin();
+    login.waitForPrefill();
     QCOMPARE(login.userBox()->count(), 3);
 
     login.userBox()->setEditText(QStringLiteral("mANAGER"));
@@ -187,11 +204,13 @@ void TestLogin::olderDatabaseWithoutOptionalColumnsAndPlainPasswords()
     const QStringList present =
         allPermissionColumnsExcept({QStringLiteral("商品管理"), QStringLiteral("商品类型")});
     createLegacyAdminTable(db.database(), present);
-    addAdministrator(db.database(), QStringLiteral("老板"), QStringLiteral("abc"), false, {}, present);
+    addAdministrator(db.database(), QStringLiteral("老板"), QStringLiteral("abc"), false, {},
+                     present);
     ScriptedPrompter prompter;
     TLgFm login(writeSystemIni(db));
     login.setShowsMainWindow(false);
     login.prepareLogin();
+    login.waitForPrefill();
     QCOMPARE(login.userBox()->currentText(), QStringLiteral("老板"));
     QCOMPARE(login.passwordBox()->text(), QString());
     QCOMPARE(login.session().shopName, QStringLiteral("老店"));
@@ -222,12 +241,14 @@ void TestLogin::missingRequiredColumnOrNoAdministrator()
         TestDatabase db;
         const QStringList present = allPermissionColumnsExcept({QStringLiteral("免单")});
         createLegacyAdminTable(db.database(), present);
-        addAdministrator(db.database(), QStringLiteral("a"), QStringLiteral("1"), true, {}, present);
+        addAdministrator(db.database(), QStringLiteral("a"), QStringLiteral("1"), true, {},
+                         present);
         ScriptedPrompter prompter;
         TLgFm login(writeSystemIni(db));
         login.setShowsMainWindow(false);
         QSignalSpy loggedIn(&login, &TLgFm::loggedIn);
         login.prepareLogin();
+        login.waitForPrefill();
         QCOMPARE(login.passwordBox()->text(), QStringLiteral("1"));
         QVERIFY(!login.login());
         QCOMPARE(loggedIn.count(), 0);
@@ -242,6 +263,7 @@ void TestLogin::missingRequiredColumnOrNoAdministrator()
         TLgFm login(writeSystemIni(db));
         login.setShowsMainWindow(false);
         login.prepareLogin();
+        login.waitForPrefill();
         QCOMPARE(login.userBox()->count(), 0);
         QCOMPARE(prompter.shown().size(), 1);
         QCOMPARE(prompter.shown().first().kind, Prompter::Kind::Error);
@@ -257,14 +279,16 @@ void TestLogin::unreachableDatabase()
     // A server that answers nobody.
     QFile ini(QDir(db.folder()).filePath(QStringLiteral("system.ini")));
     QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ini.write("[part1]\nabc=s\ncs=Provider=SQLOLEDB.1;Password=x;Persist Security Info=True;User ID=x;"
-              "Initial Catalog=x;Data Source=127.0.0.1,1;\n");
+    ini.write(
+        "[part1]\nabc=s\ncs=Provider=SQLOLEDB.1;Password=x;Persist Security Info=True;User ID=x;"
+        "Initial Catalog=x;Data Source=127.0.0.1,1;\n");
     ini.close();
     TLgFm login(db.folder());
     login.setShowsMainWindow(false);
     QVERIFY(prompter.texts().contains(QStringLiteral("数据库连接失败,请选择数据库.")));
     prompter.clear();
     login.prepareLogin();
+    login.waitForPrefill();
     QCOMPARE(prompter.shown().size(), 1);
     QVERIFY(prompter.lastText().contains(QStringLiteral("数据库没有连接")));
     QVERIFY(!login.login());
@@ -274,7 +298,8 @@ void TestLogin::unreachableDatabase()
 void TestLogin::mainWindowAppliesPermissionGates()
 {
     SeededDatabase db;
-    addAdministrator(db.database(), QStringLiteral("收银员"), passwordhash::hash(QStringLiteral("8")), true,
+    addAdministrator(db.database(), QStringLiteral("收银员"),
+                     passwordhash::hash(QStringLiteral("8")), true,
                      {Permission::Members, Permission::BusinessQueries, Permission::Goods});
     ScriptedPrompter prompter;
     TLgFm login(writeSystemIni(db));
