@@ -315,7 +315,6 @@ void TestLogin::mainWindowAppliesPermissionGates()
     QVERIFY(!main->action(QStringLiteral("会员管理"))->isEnabled()); // the toolbar button
     QVERIFY(!main->action(QStringLiteral("会员信息管理"))->isEnabled());
     QVERIFY(!main->action(QStringLiteral("会员类型管理"))->isEnabled());
-    QVERIFY(main->action(QStringLiteral("会员消费查询"))->isEnabled());
     QVERIFY(!main->action(QStringLiteral("查询统计"))->isEnabled());
     QVERIFY(!main->action(QStringLiteral("商品项目"))->isEnabled());
     QVERIFY(!main->action(QStringLiteral("商品项目管理"))->isEnabled());
