@@ -132,7 +132,7 @@ public:
         m_title.setBold(true);
         const QFontMetricsF metrics(m_body, &device);
         m_rowHeight = metrics.height() * 1.3;
-        m_padding = 0.8 * m_mm;
+        m_padding = 1.2 * m_mm;
 
         QStringList footers;
         for (const QString& footer : layout.footers)
