@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFontDatabase>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QProcess>
@@ -114,7 +115,9 @@ void TestReport::chineseFontIsInstalled()
     // dropped from printed pages.
     const auto family = ReportRenderer::chineseFontFamily();
     QVERIFY2(family.has_value(), "no font with Simplified Chinese is installed");
-    QCOMPARE(*family, QStringLiteral("WenQuanYi Micro Hei"));
+    if (QFontDatabase::families().contains(QStringLiteral("WenQuanYi Micro Hei")))
+        QCOMPARE(*family, QStringLiteral("WenQuanYi Micro Hei"));
+    QVERIFY(QFontDatabase::writingSystems(*family).contains(QFontDatabase::SimplifiedChinese));
     QCOMPARE(ReportRenderer::substitute(QStringLiteral("打印日期:[DATE] [TIME] [DATE]"), PrintedAt),
              QStringLiteral("打印日期:2026-03-05 14:07:09 2026-03-05"));
 }
