@@ -1,5 +1,6 @@
 #include "common/SpreadsheetExport.h"
 
+#include "common/GridColumn.h"
 #include "common/Prompter.h"
 
 #include <QDesktopServices>
@@ -370,6 +371,9 @@ std::vector<Column> exportedColumns(const QSqlRecord& record, int firstColumn, i
             column.kind = *given;
         else if (!options.table.isEmpty())
             column.kind = Schema::kindOf(options.table, field.name());
+        // Without it an amount would be written in ten-thousandths.
+        if (!column.kind)
+            column.kind = gridformat::kindByName(field.name());
         columns.push_back(column);
     }
     return columns;

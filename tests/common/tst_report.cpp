@@ -242,6 +242,7 @@ void TestReport::customPageSizeAndEmptyStatement()
             {QStringLiteral("T02"), QStringLiteral("茶水"),
              QVariant::fromValue(Money::fromTicks(35000)), QStringLiteral("T02")});
     ReportLayout fixed = boardLayout();
+    fixed.table.clear(); // amounts are known by their column names as well
     fixed.columns[5].decimals = 2;
     const QString withNull = folder.filePath(QStringLiteral("null.pdf"));
     QVERIFY(renderer.renderToPdf(fixed, LinesOfT01, {QStringLiteral("T02")}, withNull));
