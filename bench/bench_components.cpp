@@ -156,6 +156,13 @@ int main(int argc, char** argv)
         bench::report(QStringLiteral("grid_open_1m_ms"), ms, QStringLiteral("ms"));
         bench::report(QStringLiteral("grid_open_1m_cpu_ms"), (cpuSeconds() - cpu) * 1000,
                       QStringLiteral("ms"));
+
+        // Dragging the scroll bar to the end: the last rows are read by offset.
+        timer.restart();
+        grid.view()->scrollToBottom();
+        grid.view()->viewport()->repaint();
+        bench::report(QStringLiteral("grid_scroll_end_1m_ms"), timer.nsecsElapsed() / 1e6,
+                      QStringLiteral("ms"));
     }
 
     // Report: 10,000 rows as the bill records report, to a PDF file.
