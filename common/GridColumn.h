@@ -32,8 +32,8 @@ enum class GridSummary
 };
 
 // What a screen says about one column of its grid. Columns of the result that
-// a screen lists no spec for are kept (their values can be read) but hidden,
-// unless the screen lists no spec at all, in which case every column shows
+// a screen lists no GridColumn for are kept (their values can be read) but hidden,
+// unless the screen lists none at all, in which case every column shows
 // under its own name.
 struct GridColumn
 {

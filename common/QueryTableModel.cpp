@@ -134,8 +134,8 @@ QList<QueryTableModel::Column> QueryTableModel::buildColumns(const QStringList& 
         Column column;
         column.field = field;
         column.spec = spec;
-        column.format = gridformat::resolve(
-            spec.format, m_kindTable, field >= 0 ? fields.at(field) : spec.name);
+        column.format = gridformat::resolve(spec.format, m_kindTable,
+                                            field >= 0 ? fields.at(field) : spec.name);
         column.listed = true;
         columns.append(column);
         used.insert(field);
@@ -181,8 +181,8 @@ void QueryTableModel::load(const QString& statement, const QVariantList& paramet
         if (statement == m_statement && parameters == m_parameters) {
             fields = m_fields;
         } else {
-            Rows probe = m_database.query(wrapped(statement) + QStringLiteral(" limit 0"),
-                                          parameters);
+            Rows probe =
+                m_database.query(wrapped(statement) + QStringLiteral(" limit 0"), parameters);
             readAll(probe, &fields);
         }
         sortField = sortName.isEmpty() ? -1 : findField(fields, sortName);
@@ -237,8 +237,7 @@ void QueryTableModel::load(const QString& statement, const QVariantList& paramet
                 grouping += QStringLiteral(", sum(%1)").arg(quotedField(fields, column.field));
             }
         }
-        const Qt::SortOrder groupOrder =
-            groupField == sortField ? sortOrder : Qt::AscendingOrder;
+        const Qt::SortOrder groupOrder = groupField == sortField ? sortOrder : Qt::AscendingOrder;
         grouping += QStringLiteral(" from (%1) q group by %2 order by %2%3")
                         .arg(statement, key, direction(groupOrder));
         Rows rows = m_database.query(grouping, parameters);
@@ -253,9 +252,8 @@ void QueryTableModel::load(const QString& statement, const QVariantList& paramet
             for (const Column& column : columns) {
                 const bool summed = column.spec.groupSummary == GridSummary::Sum &&
                                     groupSumPosition.contains(column.field);
-                group.sums.append(summed
-                                      ? rows.query().value(groupSumPosition.value(column.field))
-                                      : QVariant());
+                group.sums.append(summed ? rows.query().value(groupSumPosition.value(column.field))
+                                         : QVariant());
             }
             detailStart += group.count;
             viewStart += group.count + 1;
@@ -509,8 +507,7 @@ QString QueryTableModel::summaryText(GridSummary kind, const QString& form, qint
         return QString(form).replace(QStringLiteral("%1"), QString::number(count));
     case GridSummary::Sum:
         return QString(form).replace(
-            QStringLiteral("%1"),
-            gridformat::displaySum(sum, column.format, column.spec.decimals));
+            QStringLiteral("%1"), gridformat::displaySum(sum, column.format, column.spec.decimals));
     }
     return {};
 }

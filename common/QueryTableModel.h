@@ -36,7 +36,7 @@ public:
     // statement is loaded.
     void setColumns(const QList<GridColumn>& columns);
     const QList<GridColumn>& columnSpecs() const { return m_specs; }
-    // The table whose schema gives the kinds of columns whose spec has none.
+    // The table whose schema gives the kinds of columns whose GridColumn gives none.
     void setKindTable(const QString& table) { m_kindTable = table; }
 
     // Loads a statement; values are bound to its `?` in order. Throws
@@ -81,7 +81,7 @@ public:
     int columnOf(const QString& name) const;
     const GridColumn& columnSpec(int column) const;
     GridFormat columnFormat(int column) const;
-    // Listed by the screen (or no spec given at all) and not hidden.
+    // Listed by the screen (or no GridColumn given at all) and not hidden.
     bool isShown(int column) const;
 
     // Rows of the statement (group header rows not counted).
@@ -149,8 +149,8 @@ private:
     Locator locate(int row) const;
     const QVariantList* detailRow(qint64 detail) const;
     QString groupCellText(const Group& group, int column) const;
-    QString summaryText(GridSummary kind, const QString& form, qint64 count,
-                        const QVariant& sum, const Column& column) const;
+    QString summaryText(GridSummary kind, const QString& form, qint64 count, const QVariant& sum,
+                        const Column& column) const;
 
     Database& m_database;
     QList<GridColumn> m_specs;

@@ -124,7 +124,7 @@ void TestDataGrid::columnsFormatsAndFooters()
     QCOMPARE(shown(0, QStringLiteral("实收金额")), QStringLiteral("12.50"));
     QCOMPARE(shown(1, QStringLiteral("消费金额")), QStringLiteral("120.25"));
     QCOMPARE(shown(2, QStringLiteral("实收金额")), QString()); // NULL
-    // The schema's kind: 卡内扣除 is an amount although the spec gives no format.
+    // The schema's kind: 卡内扣除 is an amount although its GridColumn gives no format.
     QCOMPARE(shown(0, QStringLiteral("卡内扣除")), QStringLiteral("0.00"));
     QCOMPARE(shown(0, QStringLiteral("进店时间")), QStringLiteral("2026-03-05 09:30:00"));
     QCOMPARE(shown(1, QStringLiteral("结帐时间")), QStringLiteral("2026-03-06"));
