@@ -150,12 +150,18 @@ int main(int argc, char** argv)
         grid.view()->viewport()->repaint();
         grid.repaint();
         const double ms = timer.nsecsElapsed() / 1e6;
+        const double cpuMs = (cpuSeconds() - cpu) * 1000;
+        // The footer sums follow once the rows are on the screen.
+        while (grid.model()->footersPending())
+            QApplication::processEvents();
+        grid.repaint();
+        const double footersMs = timer.nsecsElapsed() / 1e6;
         if (grid.recordCount() != BillCount ||
             grid.footerText(QStringLiteral("实收金额")).isEmpty())
             return 1;
         bench::report(QStringLiteral("grid_open_1m_ms"), ms, QStringLiteral("ms"));
-        bench::report(QStringLiteral("grid_open_1m_cpu_ms"), (cpuSeconds() - cpu) * 1000,
-                      QStringLiteral("ms"));
+        bench::report(QStringLiteral("grid_open_1m_cpu_ms"), cpuMs, QStringLiteral("ms"));
+        bench::report(QStringLiteral("grid_footers_1m_ms"), footersMs, QStringLiteral("ms"));
 
         // Dragging the scroll bar to the end: the last rows are read by offset.
         timer.restart();

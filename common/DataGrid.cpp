@@ -29,6 +29,13 @@ public:
 
     void refreshTexts()
     {
+        if (m_model->footersPending()) {
+            // The sums read the whole statement: the rows are painted first.
+            setAccessibleDescription(QString());
+            update();
+            QTimer::singleShot(0, m_model, [model = m_model] { model->computeFooters(); });
+            return;
+        }
         QStringList texts;
         for (int c = 0; c < m_model->columnCount(); ++c) {
             const QString text = m_model->footerText(c);
@@ -51,6 +58,8 @@ protected:
         const int left = m_view->viewport()->mapTo(parentWidget(), QPoint(0, 0)).x() - x();
         const int right = left + m_view->viewport()->width();
         painter.setClipRect(QRect(left, 0, right - left, height()));
+        if (m_model->footersPending())
+            return;
         for (int c = 0; c < m_model->columnCount(); ++c) {
             if (header->isSectionHidden(c))
                 continue;
