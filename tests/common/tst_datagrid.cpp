@@ -373,6 +373,21 @@ void TestDataGrid::gridWidgetSelectsAndSignals()
     QCOMPARE(grid.rowCount(), 0);
     QVERIFY(!grid.hasCurrentRecord());
     QVERIFY(prompter.shown().isEmpty());
+
+    // Sums that cannot be read once the rows are shown: the rows stay, the
+    // footer stays empty and the database's text is shown.
+    fixture.db().exec(QStringLiteral("create table 临时表 (金额 integer)"));
+    fixture.db().exec(QStringLiteral("insert into 临时表 (金额) values (?)"), {5});
+    DataGrid other(fixture.db());
+    other.setColumns({GridColumn::plain(QStringLiteral("金额")).withFooter(GridSummary::Sum)});
+    other.setQuery(QStringLiteral("select * from 临时表"));
+    fixture.db().exec(QStringLiteral("drop table 临时表"));
+    QVERIFY(other.model()->footersPending());
+    QCOMPARE(other.footerText(QStringLiteral("金额")), QString());
+    QVERIFY(!other.model()->footersPending());
+    QTRY_COMPARE(prompter.shown().size(), 1);
+    QCOMPARE(prompter.shown().first().kind, Prompter::Kind::Error);
+    QCOMPARE(other.value(0, QStringLiteral("金额")).toInt(), 5);
 }
 
 QTEST_MAIN(TestDataGrid)
