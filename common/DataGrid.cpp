@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -28,6 +29,13 @@ public:
 
     void refreshTexts()
     {
+        if (m_model->footersPending()) {
+            // The sums read the whole statement: the rows are painted first.
+            setAccessibleDescription(QString());
+            update();
+            QTimer::singleShot(0, m_model, [model = m_model] { model->computeFooters(); });
+            return;
+        }
         QStringList texts;
         for (int c = 0; c < m_model->columnCount(); ++c) {
             const QString text = m_model->footerText(c);
@@ -50,6 +58,8 @@ protected:
         const int left = m_view->viewport()->mapTo(parentWidget(), QPoint(0, 0)).x() - x();
         const int right = left + m_view->viewport()->width();
         painter.setClipRect(QRect(left, 0, right - left, height()));
+        if (m_model->footersPending())
+            return;
         for (int c = 0; c < m_model->columnCount(); ++c) {
             if (header->isSectionHidden(c))
                 continue;
@@ -311,7 +321,7 @@ void DataGrid::applyColumns()
         const int spec = m_model->columnSpec(c).width;
         header->resizeSection(c, m_widths.contains(name) ? m_widths.value(name)
                                  : spec > 0              ? spec
-                                                         : header->defaultSectionSize());
+                                                         : naturalWidth(c));
     }
     m_view->clearSpans();
     // Spans are kept per row by the view; beyond a few thousand groups the
@@ -329,6 +339,40 @@ void DataGrid::applyColumns()
         header->setSortIndicator(-1, Qt::AscendingOrder);
     m_applying = false;
     m_footer->refreshTexts();
+}
+
+int DataGrid::naturalWidth(int column) const
+{
+    // Wide enough for the title and for what a date or a group sum shows, so
+    // that neither is cut; other columns keep the usual width.
+    const QFontMetrics metrics = m_view->fontMetrics();
+    const int margin = 2 * m_view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    int width = m_view->horizontalHeader()->defaultSectionSize();
+    width = std::max(width, metrics.horizontalAdvance(m_model->columnSpec(column).title()) + 24);
+    switch (m_model->columnFormat(column)) {
+    case GridFormat::DateTime:
+        width = std::max(width,
+                         metrics.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + margin);
+        break;
+    case GridFormat::Date:
+        width = std::max(width, metrics.horizontalAdvance(QStringLiteral("0000-00-00")) + margin);
+        break;
+    default:
+        break;
+    }
+    if (m_model->isGrouped() && m_model->columnSpec(column).groupSummary != GridSummary::None &&
+        column != m_model->groupLabelColumn()) {
+        QFont bold = m_view->font();
+        bold.setBold(true);
+        const QFontMetrics boldMetrics(bold);
+        const int groups = std::min(m_model->groupCount(), 2000);
+        for (int group = 0; group < groups; ++group) {
+            const QString text =
+                m_model->data(m_model->index(m_model->groupRow(group), column)).toString();
+            width = std::max(width, boldMetrics.horizontalAdvance(text) + margin);
+        }
+    }
+    return std::min(width, 400);
 }
 
 void DataGrid::selectFirstRecord()

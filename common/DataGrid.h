@@ -75,6 +75,7 @@ private:
     void headerClicked(int section);
     void headerMenu(const QPoint& position);
     void applyColumns();
+    int naturalWidth(int column) const;
     void selectFirstRecord();
     void showFailure(const QString& text);
 

@@ -2,6 +2,8 @@
 
 #include "platform/Database.h"
 
+#include <QHash>
+
 namespace shoupai::gridformat {
 
 GridFormat fromKind(ColumnKind kind)
@@ -25,11 +27,38 @@ GridFormat fromKind(ColumnKind kind)
     return GridFormat::Text;
 }
 
+std::optional<ColumnKind> kindByName(const QString& column)
+{
+    // Built once: the kind of every column name, or nothing where tables
+    // disagree about it.
+    static const QHash<QString, std::optional<ColumnKind>> kinds = [] {
+        QHash<QString, std::optional<ColumnKind>> map;
+        for (const TableDefinition& definition : Schema::tables()) {
+            for (const ColumnDefinition& c : definition.columns) {
+                const QString key = c.name.toLower();
+                const auto found = map.constFind(key);
+                if (found == map.constEnd())
+                    map.insert(key, c.kind);
+                else if (*found != c.kind)
+                    map.insert(key, std::nullopt);
+            }
+        }
+        return map;
+    }();
+    return kinds.value(column.trimmed().toLower());
+}
+
 GridFormat resolve(GridFormat given, const QString& table, const QString& column)
 {
-    if (given != GridFormat::Auto || table.isEmpty())
+    if (given != GridFormat::Auto)
         return given;
-    if (const auto kind = Schema::kindOf(table, column))
+    if (!table.isEmpty()) {
+        if (const auto kind = Schema::kindOf(table, column))
+            return fromKind(*kind);
+    }
+    // Amounts are stored in ten-thousandths: shown as they come they would read
+    // ten thousand times too much, so a name every table agrees on decides.
+    if (const auto kind = kindByName(column))
         return fromKind(*kind);
     return GridFormat::Auto;
 }

@@ -11,14 +11,29 @@ namespace shoupai {
 
 // How a column's stored value is shown. Auto takes the kind the schema knows
 // for the column, else shows the value as it comes.
-enum class GridFormat { Auto, Text, Integer, Number, Money, Date, DateTime, Boolean };
+enum class GridFormat
+{
+    Auto,
+    Text,
+    Integer,
+    Number,
+    Money,
+    Date,
+    DateTime,
+    Boolean
+};
 
 // A summary under a column (footer) or in a group's header row.
-enum class GridSummary { None, Count, Sum };
+enum class GridSummary
+{
+    None,
+    Count,
+    Sum
+};
 
 // What a screen says about one column of its grid. Columns of the result that
-// a screen lists no spec for are kept (their values can be read) but hidden,
-// unless the screen lists no spec at all, in which case every column shows
+// a screen lists no GridColumn for are kept (their values can be read) but hidden,
+// unless the screen lists none at all, in which case every column shows
 // under its own name.
 struct GridColumn
 {
@@ -84,8 +99,11 @@ namespace gridformat {
 
 // The format a stored column kind is shown in.
 GridFormat fromKind(ColumnKind kind);
+// The kind the schema gives a column name in every table that has it;
+// nothing for names it does not know or that differ between tables.
+std::optional<ColumnKind> kindByName(const QString& column);
 // The format for a column: the given one, else the schema's kind of
-// table.column, else Auto.
+// table.column, else the kind every table agrees on for the name, else Auto.
 GridFormat resolve(GridFormat given, const QString& table, const QString& column);
 
 // A stored value as shown: money with two decimals (or `decimals`), numbers in

@@ -134,8 +134,8 @@ QList<QueryTableModel::Column> QueryTableModel::buildColumns(const QStringList& 
         Column column;
         column.field = field;
         column.spec = spec;
-        column.format = gridformat::resolve(
-            spec.format, m_kindTable, field >= 0 ? fields.at(field) : spec.name);
+        column.format = gridformat::resolve(spec.format, m_kindTable,
+                                            field >= 0 ? fields.at(field) : spec.name);
         column.listed = true;
         columns.append(column);
         used.insert(field);
@@ -181,8 +181,8 @@ void QueryTableModel::load(const QString& statement, const QVariantList& paramet
         if (statement == m_statement && parameters == m_parameters) {
             fields = m_fields;
         } else {
-            Rows probe = m_database.query(wrapped(statement) + QStringLiteral(" limit 0"),
-                                          parameters);
+            Rows probe =
+                m_database.query(wrapped(statement) + QStringLiteral(" limit 0"), parameters);
             readAll(probe, &fields);
         }
         sortField = sortName.isEmpty() ? -1 : findField(fields, sortName);
@@ -202,28 +202,18 @@ void QueryTableModel::load(const QString& statement, const QVariantList& paramet
     fields = firstFields;
     const QList<Column> columns = buildColumns(fields);
 
-    // One pass over the statement for the count and every footer sum.
-    QString aggregate = QStringLiteral("select count(*)");
-    QHash<int, int> sumPosition; // field → position in the aggregate row
-    for (const Column& column : columns) {
-        if (column.spec.footer == GridSummary::Sum && column.field >= 0 &&
-            !sumPosition.contains(column.field)) {
-            sumPosition.insert(column.field, int(sumPosition.size()) + 1);
-            aggregate += QStringLiteral(", sum(%1)").arg(quotedField(fields, column.field));
-        }
-    }
-    aggregate += QStringLiteral(" from (%1) q").arg(statement);
-    Rows totals = m_database.query(aggregate, parameters);
+    // The count alone is cheap (an index serves it); the footer sums read every
+    // row, so they wait until the first rows are on the screen or asked for.
     qint64 detailCount = 0;
-    QHash<int, QVariant> footerSums;
-    if (totals.next()) {
-        detailCount = totals.query().value(0).toLongLong();
-        for (int i = 0; i < columns.size(); ++i) {
-            const Column& column = columns.at(i);
-            if (column.spec.footer == GridSummary::Sum && sumPosition.contains(column.field))
-                footerSums.insert(i, totals.query().value(sumPosition.value(column.field)));
-        }
+    {
+        Rows counted = m_database.query(
+            QStringLiteral("select count(*) from (%1) q").arg(statement), parameters);
+        if (counted.next())
+            detailCount = counted.query().value(0).toLongLong();
     }
+    bool sumsPending = false;
+    for (const Column& column : columns)
+        sumsPending = sumsPending || (column.spec.footer == GridSummary::Sum && column.field >= 0);
 
     std::vector<Group> groups;
     if (groupField >= 0) {
@@ -237,8 +227,7 @@ void QueryTableModel::load(const QString& statement, const QVariantList& paramet
                 grouping += QStringLiteral(", sum(%1)").arg(quotedField(fields, column.field));
             }
         }
-        const Qt::SortOrder groupOrder =
-            groupField == sortField ? sortOrder : Qt::AscendingOrder;
+        const Qt::SortOrder groupOrder = groupField == sortField ? sortOrder : Qt::AscendingOrder;
         grouping += QStringLiteral(" from (%1) q group by %2 order by %2%3")
                         .arg(statement, key, direction(groupOrder));
         Rows rows = m_database.query(grouping, parameters);
@@ -253,9 +242,8 @@ void QueryTableModel::load(const QString& statement, const QVariantList& paramet
             for (const Column& column : columns) {
                 const bool summed = column.spec.groupSummary == GridSummary::Sum &&
                                     groupSumPosition.contains(column.field);
-                group.sums.append(summed
-                                      ? rows.query().value(groupSumPosition.value(column.field))
-                                      : QVariant());
+                group.sums.append(summed ? rows.query().value(groupSumPosition.value(column.field))
+                                         : QVariant());
             }
             detailStart += group.count;
             viewStart += group.count + 1;
@@ -271,7 +259,8 @@ void QueryTableModel::load(const QString& statement, const QVariantList& paramet
     m_fields = fields;
     m_columns = columns;
     m_detailCount = detailCount;
-    m_footerSums = footerSums;
+    m_footerSums.clear();
+    m_sumsPending = sumsPending;
     m_groups = std::move(groups);
     m_sortField = sortField;
     m_sortOrder = sortOrder;
@@ -294,6 +283,7 @@ void QueryTableModel::clear()
     m_columns = buildColumns({});
     m_detailCount = 0;
     m_footerSums.clear();
+    m_sumsPending = false;
     m_groups.clear();
     m_sortField = -1;
     m_groupField = -1;
@@ -509,10 +499,48 @@ QString QueryTableModel::summaryText(GridSummary kind, const QString& form, qint
         return QString(form).replace(QStringLiteral("%1"), QString::number(count));
     case GridSummary::Sum:
         return QString(form).replace(
-            QStringLiteral("%1"),
-            gridformat::displaySum(sum, column.format, column.spec.decimals));
+            QStringLiteral("%1"), gridformat::displaySum(sum, column.format, column.spec.decimals));
     }
     return {};
+}
+
+void QueryTableModel::computeFooters()
+{
+    if (!m_sumsPending)
+        return;
+    if (readFooterSums())
+        emit footersChanged();
+}
+
+bool QueryTableModel::readFooterSums() const
+{
+    m_sumsPending = false;
+    // One pass over the statement for every footer sum.
+    QString aggregate = QStringLiteral("select count(*)");
+    QHash<int, int> sumPosition; // field → position in the aggregate row
+    for (const Column& column : m_columns) {
+        if (column.spec.footer == GridSummary::Sum && column.field >= 0 &&
+            !sumPosition.contains(column.field)) {
+            sumPosition.insert(column.field, int(sumPosition.size()) + 1);
+            aggregate += QStringLiteral(", sum(%1)").arg(quotedField(m_fields, column.field));
+        }
+    }
+    aggregate += QStringLiteral(" from (%1) q").arg(m_statement);
+    try {
+        Rows totals = m_database.query(aggregate, m_parameters);
+        if (totals.next()) {
+            for (int i = 0; i < m_columns.size(); ++i) {
+                const Column& column = m_columns.at(i);
+                if (column.spec.footer == GridSummary::Sum && sumPosition.contains(column.field))
+                    m_footerSums.insert(i, totals.query().value(sumPosition.value(column.field)));
+            }
+        }
+    } catch (const DatabaseError& error) {
+        // The footers stay empty; the rows themselves are shown.
+        emit const_cast<QueryTableModel*>(this)->fetchFailed(error.text());
+        return false;
+    }
+    return true;
 }
 
 QString QueryTableModel::footerText(int column) const
@@ -520,6 +548,10 @@ QString QueryTableModel::footerText(int column) const
     if (column < 0 || column >= m_columns.size())
         return {};
     const Column& c = m_columns.at(column);
+    if (c.spec.footer == GridSummary::Sum && m_sumsPending)
+        readFooterSums();
+    if (c.spec.footer == GridSummary::Sum && !m_footerSums.contains(column))
+        return {};
     return summaryText(c.spec.footer, c.spec.footerFormat, m_detailCount,
                        m_footerSums.value(column), c);
 }

@@ -36,7 +36,7 @@ public:
     // statement is loaded.
     void setColumns(const QList<GridColumn>& columns);
     const QList<GridColumn>& columnSpecs() const { return m_specs; }
-    // The table whose schema gives the kinds of columns whose spec has none.
+    // The table whose schema gives the kinds of columns whose GridColumn gives none.
     void setKindTable(const QString& table) { m_kindTable = table; }
 
     // Loads a statement; values are bound to its `?` in order. Throws
@@ -81,7 +81,7 @@ public:
     int columnOf(const QString& name) const;
     const GridColumn& columnSpec(int column) const;
     GridFormat columnFormat(int column) const;
-    // Listed by the screen (or no spec given at all) and not hidden.
+    // Listed by the screen (or no GridColumn given at all) and not hidden.
     bool isShown(int column) const;
 
     // Rows of the statement (group header rows not counted).
@@ -90,8 +90,13 @@ public:
     QVariant value(int row, const QString& column) const;
     QVariantMap rowValues(int row) const;
     // The footer of a column as the screen's form shows it; empty without one.
+    // Sums not read yet are read first.
     QString footerText(const QString& column) const;
     QString footerText(int column) const;
+    // Footer sums read over the whole statement after the first rows: whether
+    // they are still to be read, and reading them (footersChanged follows).
+    bool footersPending() const { return m_sumsPending; }
+    void computeFooters();
 
     void setPageSize(int rows);
     int pageSize() const { return m_pageSize; }
@@ -149,8 +154,9 @@ private:
     Locator locate(int row) const;
     const QVariantList* detailRow(qint64 detail) const;
     QString groupCellText(const Group& group, int column) const;
-    QString summaryText(GridSummary kind, const QString& form, qint64 count,
-                        const QVariant& sum, const Column& column) const;
+    bool readFooterSums() const;
+    QString summaryText(GridSummary kind, const QString& form, qint64 count, const QVariant& sum,
+                        const Column& column) const;
 
     Database& m_database;
     QList<GridColumn> m_specs;
@@ -161,7 +167,8 @@ private:
     QStringList m_fields;
     QList<Column> m_columns;
     qint64 m_detailCount = 0;
-    QHash<int, QVariant> m_footerSums;
+    mutable QHash<int, QVariant> m_footerSums;
+    mutable bool m_sumsPending = false;
     std::vector<Group> m_groups;
 
     int m_sortField = -1;

@@ -15,7 +15,7 @@ struct ReportColumn
 {
     QString field;
     QString caption;
-    double widthMm = 0; // 0 shares what the fixed columns leave
+    double widthMm = 0;           // 0 shares what the fixed columns leave
     Qt::Alignment alignment = {}; // none: numbers right, the rest left
     GridFormat format = GridFormat::Auto;
     int decimals = -1; // -1: amounts in shortest form
@@ -37,7 +37,12 @@ struct ReportColumn
 // the sum of a column over every row of the report, and a suffix ("元").
 struct ReportItem
 {
-    enum class Kind { Text, Count, Sum };
+    enum class Kind
+    {
+        Text,
+        Count,
+        Sum
+    };
     Kind kind = Kind::Text;
     QString text; // the text itself, or the label before the figure
     QString field;
@@ -106,6 +111,10 @@ struct ReportLayout
     Qt::Alignment headingAlignment = Qt::AlignLeft;
     Qt::Alignment summaryAlignment = Qt::AlignLeft;
     Qt::Alignment footerAlignment = Qt::AlignRight;
+
+    // The table whose schema gives the kind (amount, date...) of columns and
+    // sums whose format is Auto; without it they show the value as it comes.
+    QString table;
 };
 
 } // namespace shoupai

@@ -28,8 +28,8 @@ public:
 
     // Draws the report and returns the number of pages. The device takes the
     // layout's page size first. Throws DatabaseError.
-    int render(const ReportLayout& layout, const QString& statement,
-               const QVariantList& parameters, QPagedPaintDevice& device) const;
+    int render(const ReportLayout& layout, const QString& statement, const QVariantList& parameters,
+               QPagedPaintDevice& device) const;
     // Writes the report as a PDF file; false when the file cannot be written.
     bool renderToPdf(const ReportLayout& layout, const QString& statement,
                      const QVariantList& parameters, const QString& path) const;

@@ -1,5 +1,6 @@
 #include "common/SpreadsheetExport.h"
 
+#include "common/GridColumn.h"
 #include "common/Prompter.h"
 
 #include <QDesktopServices>
@@ -222,8 +223,13 @@ public:
         cell.hour = t.hour();
         cell.min = t.minute();
         cell.sec = t.second();
+        return dateTime(row, col, cell);
+    }
+
+    int dateTime(lxw_row_t row, lxw_col_t col, lxw_datetime cell)
+    {
         // A date without time of day (written as "yyyy-mm-dd") shows as a date.
-        const bool dateOnly = t == QTime(0, 0);
+        const bool dateOnly = cell.hour == 0 && cell.min == 0 && cell.sec == 0;
         check(worksheet_write_datetime(m_sheet, row, col, &cell, dateOnly ? m_date : m_dateTime));
         return dateOnly ? 10 : 19;
     }
@@ -242,6 +248,43 @@ private:
     lxw_format* m_date = nullptr;
     lxw_format* m_dateTime = nullptr;
 };
+
+// A stored time text, "yyyy-MM-dd" or "yyyy-MM-dd hh:mm:ss", read without
+// QDateTime: its local-time conversion looks up the time zone on every call,
+// which would dominate a long export.
+std::optional<lxw_datetime> storedStamp(QStringView text)
+{
+    if (text.size() != 10 && text.size() != 19)
+        return std::nullopt;
+    auto digits = [&](qsizetype from, qsizetype count, int& out) {
+        out = 0;
+        for (qsizetype i = from; i < from + count; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return false;
+            out = out * 10 + (c - u'0');
+        }
+        return true;
+    };
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    if (!digits(0, 4, year) || text[4] != u'-' || !digits(5, 2, month) || text[7] != u'-' ||
+        !digits(8, 2, day))
+        return std::nullopt;
+    if (text.size() == 19 &&
+        ((text[10] != u' ' && text[10] != u'T') || !digits(11, 2, hour) || text[13] != u':' ||
+         !digits(14, 2, minute) || text[16] != u':' || !digits(17, 2, second)))
+        return std::nullopt;
+    if (year < 1900 || !QDate::isValid(year, month, day) || hour > 23 || minute > 59 || second > 59)
+        return std::nullopt;
+    lxw_datetime stamp{};
+    stamp.year = year;
+    stamp.month = month;
+    stamp.day = day;
+    stamp.hour = hour;
+    stamp.min = minute;
+    stamp.sec = second;
+    return stamp;
+}
 
 // Writes one value as its kind says, or as its own type when no kind is known;
 // returns its display width.
@@ -267,6 +310,10 @@ int writeCell(SheetWriter& sheet, lxw_row_t row, lxw_col_t col, const Column& co
         case ColumnKind::Boolean:
             return sheet.flag(row, col, stored::toFlag(value));
         case ColumnKind::DateTime: {
+            if (type == QMetaType::QString) {
+                if (const auto stamp = storedStamp(value.toString()))
+                    return sheet.dateTime(row, col, *stamp);
+            }
             const QDateTime dt = stored::toDateTime(value);
             return dt.isValid() ? sheet.dateTime(row, col, dt)
                                 : sheet.text(row, col, value.toString());
@@ -324,6 +371,9 @@ std::vector<Column> exportedColumns(const QSqlRecord& record, int firstColumn, i
             column.kind = *given;
         else if (!options.table.isEmpty())
             column.kind = Schema::kindOf(options.table, field.name());
+        // Without it an amount would be written in ten-thousandths.
+        if (!column.kind)
+            column.kind = gridformat::kindByName(field.name());
         columns.push_back(column);
     }
     return columns;
@@ -346,8 +396,8 @@ void writeWorkbook(Rows& rows, int firstColumn, int lastColumn,
     lxw_row_t row = 0;
     while (query.next()) {
         if (++row >= LXW_ROW_MAX)
-            throw ExportFailure{QStringLiteral("记录超过了工作表的最大行数 %1，不能全部导出")
-                                    .arg(LXW_ROW_MAX - 1)};
+            throw ExportFailure{
+                QStringLiteral("记录超过了工作表的最大行数 %1，不能全部导出").arg(LXW_ROW_MAX - 1)};
         for (size_t c = 0; c < columns.size(); ++c) {
             const QVariant value = query.value(columns[c].index);
             if (value.isNull())
@@ -381,8 +431,7 @@ QString placeFinished(const QString& temporaryPath, const QDir& folder, const QS
 
 void showFailure(const QString& text)
 {
-    Prompter::current().error(QStringLiteral("导出Excel失败:%1").arg(text),
-                              QStringLiteral("错误"));
+    Prompter::current().error(QStringLiteral("导出Excel失败:%1").arg(text), QStringLiteral("错误"));
 }
 
 } // namespace
@@ -446,8 +495,8 @@ SpreadsheetExportResult ExportQueryToSpreadsheet(Rows& query, int firstColumn, i
     QString temporaryPath;
     try {
         if (folderPath.isEmpty() || !QDir().mkpath(folderPath))
-            throw ExportFailure{QStringLiteral("不能建立文件夹 %1")
-                                    .arg(QDir::toNativeSeparators(folderPath))};
+            throw ExportFailure{
+                QStringLiteral("不能建立文件夹 %1").arg(QDir::toNativeSeparators(folderPath))};
         const QDir folder(folderPath);
         {
             // Written under a name of its own until complete, so that no
@@ -481,9 +530,9 @@ SpreadsheetExportResult ExportQueryToSpreadsheet(Rows& query, int firstColumn, i
     if (!result.opened) {
         Prompter& prompter = Prompter::current();
         prompter.error(QStringLiteral("系统没excel，不能导出Excel！"), QStringLiteral("错误"));
-        prompter.inform(QStringLiteral("导出的文件已保存在:\n%1")
-                            .arg(QDir::toNativeSeparators(result.path)),
-                        QStringLiteral("提示"));
+        prompter.inform(
+            QStringLiteral("导出的文件已保存在:\n%1").arg(QDir::toNativeSeparators(result.path)),
+            QStringLiteral("提示"));
     }
     return result;
 }

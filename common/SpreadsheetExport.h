@@ -82,7 +82,8 @@ struct SpreadsheetExportResult
 // held; afterwards the query stands after its last row. The workbook is then
 // opened on the desktop; when nothing can open it, "系统没excel，不能导出Excel！"
 // is shown followed by where the file is. A failure is shown and leaves no file.
-// Column kinds: options.kinds, then the table's, then the value's own type.
+// Column kinds: options.kinds, then the table's, then the kind every table of
+// the schema agrees on for the column name, then the value's own type.
 SpreadsheetExportResult ExportQueryToSpreadsheet(Rows& query, int firstColumn, int lastColumn,
                                                  const SpreadsheetExportOptions& options = {});
 

@@ -71,10 +71,9 @@ void TestPasswordInputBox::presetSelectedAndMasked()
     QCOMPARE(plain.edit()->displayText(), QStringLiteral("看得见"));
 
     QVERIFY(!masked.objectName().isEmpty());
-    for (QWidget* w : {static_cast<QWidget*>(masked.promptLabel()),
-                       static_cast<QWidget*>(masked.edit()),
-                       static_cast<QWidget*>(masked.okButton()),
-                       static_cast<QWidget*>(masked.cancelButton())}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(masked.promptLabel()), static_cast<QWidget*>(masked.edit()),
+          static_cast<QWidget*>(masked.okButton()), static_cast<QWidget*>(masked.cancelButton())}) {
         QVERIFY(!w->objectName().isEmpty());
         QVERIFY(!w->accessibleName().isEmpty());
     }
@@ -87,10 +86,9 @@ void TestPasswordInputBox::layoutFollowsDialogUnits()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     const QFont f = dialog.font();
     const QFontMetrics metrics(f);
-    const int average =
-        metrics.horizontalAdvance(
-            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
-        52;
+    const int average = metrics.horizontalAdvance(QStringLiteral(
+                            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+                        52;
     QVERIFY(average > 0);
     auto hu = [&](int units) { return (units * average + 2) / 4; };
     auto vu = [&](int units) { return (units * metrics.height() + 4) / 8; };
@@ -176,9 +174,10 @@ void TestPasswordInputBox::modalBoxReturnsTextOrDefault()
     QCOMPARE(confirmed.text, QStringLiteral("txe951730468"));
 
     // OK without typing returns the preset.
-    whenDialogShows([](TPasswordInputDlg* dialog) { QTest::keyClick(dialog->edit(), Qt::Key_Enter); });
-    auto kept = PasswordInputBox(QStringLiteral("c"), QStringLiteral("p"), QStringLiteral("2863"),
-                                 QChar());
+    whenDialogShows(
+        [](TPasswordInputDlg* dialog) { QTest::keyClick(dialog->edit(), Qt::Key_Enter); });
+    auto kept =
+        PasswordInputBox(QStringLiteral("c"), QStringLiteral("p"), QStringLiteral("2863"), QChar());
     QVERIFY(kept.confirmed);
     QCOMPARE(kept.text, QStringLiteral("2863"));
 
@@ -187,8 +186,8 @@ void TestPasswordInputBox::modalBoxReturnsTextOrDefault()
         QTest::keyClicks(dialog->edit(), QStringLiteral("typed"));
         QTest::keyClick(dialog->edit(), Qt::Key_Escape);
     });
-    auto escaped = PasswordInputBox(QStringLiteral("c"), QStringLiteral("p"),
-                                    QStringLiteral("default"), u'*');
+    auto escaped =
+        PasswordInputBox(QStringLiteral("c"), QStringLiteral("p"), QStringLiteral("default"), u'*');
     QVERIFY(!escaped.confirmed);
     QCOMPARE(escaped.text, QStringLiteral("default"));
 
@@ -196,8 +195,8 @@ void TestPasswordInputBox::modalBoxReturnsTextOrDefault()
         QTest::keyClicks(dialog->edit(), QStringLiteral("typed"));
         QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
     });
-    auto cancelled = PasswordInputBox(QStringLiteral("c"), QStringLiteral("p"),
-                                      QStringLiteral("default"), u'*');
+    auto cancelled =
+        PasswordInputBox(QStringLiteral("c"), QStringLiteral("p"), QStringLiteral("default"), u'*');
     QVERIFY(!cancelled.confirmed);
     QCOMPARE(cancelled.text, QStringLiteral("default"));
 
@@ -206,8 +205,8 @@ void TestPasswordInputBox::modalBoxReturnsTextOrDefault()
         QTest::keyClicks(dialog->edit(), QStringLiteral("typed"));
         dialog->close();
     });
-    auto closed = PasswordInputBox(QStringLiteral("c"), QStringLiteral("p"),
-                                   QStringLiteral("default"), u'*');
+    auto closed =
+        PasswordInputBox(QStringLiteral("c"), QStringLiteral("p"), QStringLiteral("default"), u'*');
     QVERIFY(!closed.confirmed);
     QCOMPARE(closed.text, QStringLiteral("default"));
 }
