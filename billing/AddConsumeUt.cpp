@@ -27,7 +27,8 @@ using namespace formparts;
 
 namespace {
 
-const QString GoodsColumns = QStringLiteral("select ID, 编号, 商品名, 单价, 库存, 商品类型 from 商品库");
+const QString GoodsColumns =
+    QStringLiteral("select ID, 编号, 商品名, 单价, 库存, 商品类型 from 商品库");
 
 // Only one checkout screen at a time.
 QPointer<TCheckOutFm> openCheckout;
@@ -175,7 +176,8 @@ void TAddConsumeFm::load()
         Rows types = db.query(QStringLiteral("select 名称 from 商品类型"));
         while (types.next())
             m_types->addItem(types.text(QStringLiteral("名称")));
-        Rows bill = db.query(QStringLiteral("select 主手牌号 from 手牌开单 where 手牌号码 = ?"), {m_tag});
+        Rows bill =
+            db.query(QStringLiteral("select 主手牌号 from 手牌开单 where 手牌号码 = ?"), {m_tag});
         m_mainTag = bill.next() ? bill.text(QStringLiteral("主手牌号")) : QString();
         m_mainTagLabel->setText(m_mainTag);
     } catch (const DatabaseError& error) {
@@ -236,9 +238,10 @@ void TAddConsumeFm::search(const QString& text)
 void TAddConsumeFm::reloadLines()
 {
     try {
-        m_lines->setQuery(QStringLiteral("select 商品名, 实际单价, 数量, 合计, 参与打折, 员工编号, "
-                                         "员工姓名, 营业员 from 手牌消费 where 手牌号码 = ? order by ID"),
-                          {m_tag});
+        m_lines->setQuery(
+            QStringLiteral("select 商品名, 实际单价, 数量, 合计, 参与打折, 员工编号, "
+                           "员工姓名, 营业员 from 手牌消费 where 手牌号码 = ? order by ID"),
+            {m_tag});
     } catch (const DatabaseError& error) {
         Prompter::current().error(error.text());
     }

@@ -70,8 +70,7 @@ TCheckOutFm::TCheckOutFm(Session& session, TagBoard& board, const QString& tag, 
       m_cardDeductionLabel(
           big(value(QStringLiteral("cardDeductionValue"), QStringLiteral("卡内扣除"), this))),
       m_receivedEdit(edit(QStringLiteral("receivedEdit"), QStringLiteral("实收金额:"), this)),
-      m_remark(new QPlainTextEdit(this)),
-      m_preview(new QRadioButton(QStringLiteral("预览"), this)),
+      m_remark(new QPlainTextEdit(this)), m_preview(new QRadioButton(QStringLiteral("预览"), this)),
       m_direct(new QRadioButton(QStringLiteral("直接打印"), this))
 {
     setObjectName(QStringLiteral("TCheckOutFm"));
@@ -108,15 +107,13 @@ TCheckOutFm::TCheckOutFm(Session& session, TagBoard& board, const QString& tag, 
 
     m_lines->setObjectName(QStringLiteral("linesGrid"));
     m_lines->setKindTable(QStringLiteral("手牌消费"));
-    m_lines->setColumns({GridColumn::plain(QStringLiteral("商品名"), QStringLiteral("名称"), 130),
-                         GridColumn::money(QStringLiteral("实际单价")),
-                         GridColumn::plain(QStringLiteral("数量")),
-                         GridColumn::plain(QStringLiteral("参与打折"), QStringLiteral("折"), 30),
-                         GridColumn::money(QStringLiteral("合计")),
-                         GridColumn::plain(QStringLiteral("手牌号码")),
-                         GridColumn::plain(QStringLiteral("员工编号")),
-                         GridColumn::plain(QStringLiteral("营业员")),
-                         GridColumn::plain(QStringLiteral("主手牌号"))});
+    m_lines->setColumns(
+        {GridColumn::plain(QStringLiteral("商品名"), QStringLiteral("名称"), 130),
+         GridColumn::money(QStringLiteral("实际单价")), GridColumn::plain(QStringLiteral("数量")),
+         GridColumn::plain(QStringLiteral("参与打折"), QStringLiteral("折"), 30),
+         GridColumn::money(QStringLiteral("合计")), GridColumn::plain(QStringLiteral("手牌号码")),
+         GridColumn::plain(QStringLiteral("员工编号")), GridColumn::plain(QStringLiteral("营业员")),
+         GridColumn::plain(QStringLiteral("主手牌号"))});
 
     auto pair = [this](QGridLayout* grid, int row, int column, const QString& name,
                        const QString& text, QWidget* field) {
@@ -124,20 +121,26 @@ TCheckOutFm::TCheckOutFm(Session& session, TagBoard& board, const QString& tag, 
         grid->addWidget(field, row, column + 1);
     };
     auto* bill = new QGridLayout;
-    pair(bill, 0, 0, QStringLiteral("billNumberCaption"), QStringLiteral("结帐单号:"), m_billNumber);
+    pair(bill, 0, 0, QStringLiteral("billNumberCaption"), QStringLiteral("结帐单号:"),
+         m_billNumber);
     pair(bill, 1, 0, QStringLiteral("tagCaption"), QStringLiteral("结帐手牌:"), m_tagLabel);
     pair(bill, 2, 0, QStringLiteral("guestNameCaption"), QStringLiteral("顾客姓名:"), m_guestName);
     pair(bill, 3, 0, QStringLiteral("depositCaption"), QStringLiteral("押金金额:"), m_deposit);
-    pair(bill, 4, 0, QStringLiteral("entryTimeCaption"), QStringLiteral("进店时间:"), m_entryTimeLabel);
+    pair(bill, 4, 0, QStringLiteral("entryTimeCaption"), QStringLiteral("进店时间:"),
+         m_entryTimeLabel);
     pair(bill, 5, 0, QStringLiteral("cardCaption"), QStringLiteral("会员卡号:"), m_cardEdit);
     bill->addWidget(m_readCard, 5, 2);
     pair(bill, 6, 0, QStringLiteral("passwordCaption"), QStringLiteral("密码:"), m_passwordEdit);
 
     auto* member = new QGridLayout;
-    pair(member, 0, 0, QStringLiteral("memberCardCaption"), QStringLiteral("会员卡号:"), m_memberCard);
-    pair(member, 1, 0, QStringLiteral("memberNameCaption"), QStringLiteral("会员姓名:"), m_memberName);
-    pair(member, 2, 0, QStringLiteral("memberTypeCaption"), QStringLiteral("会员类型:"), m_memberType);
-    pair(member, 3, 0, QStringLiteral("cardBalanceCaption"), QStringLiteral("卡内金额:"), m_balanceLabel);
+    pair(member, 0, 0, QStringLiteral("memberCardCaption"), QStringLiteral("会员卡号:"),
+         m_memberCard);
+    pair(member, 1, 0, QStringLiteral("memberNameCaption"), QStringLiteral("会员姓名:"),
+         m_memberName);
+    pair(member, 2, 0, QStringLiteral("memberTypeCaption"), QStringLiteral("会员类型:"),
+         m_memberType);
+    pair(member, 3, 0, QStringLiteral("cardBalanceCaption"), QStringLiteral("卡内金额:"),
+         m_balanceLabel);
     pair(member, 4, 0, QStringLiteral("pointsCaption"), QStringLiteral("当前积分:"), m_pointsLabel);
 
     auto* top = new QHBoxLayout;
@@ -148,11 +151,14 @@ TCheckOutFm::TCheckOutFm(Session& session, TagBoard& board, const QString& tag, 
 
     auto* amounts = new QGridLayout;
     pair(amounts, 0, 0, QStringLiteral("rateCaption"), QStringLiteral("打折率(回车):"), m_rateEdit);
-    pair(amounts, 0, 2, QStringLiteral("consumptionCaption"), QStringLiteral("消费金额:"), m_consumptionLabel);
-    pair(amounts, 1, 0, QStringLiteral("receivableCaption"), QStringLiteral("应收金额:"), m_receivableLabel);
+    pair(amounts, 0, 2, QStringLiteral("consumptionCaption"), QStringLiteral("消费金额:"),
+         m_consumptionLabel);
+    pair(amounts, 1, 0, QStringLiteral("receivableCaption"), QStringLiteral("应收金额:"),
+         m_receivableLabel);
     amounts->addWidget(m_paymentMode, 1, 2);
     amounts->addWidget(m_cardDeductionLabel, 1, 3);
-    pair(amounts, 2, 0, QStringLiteral("receivedCaption"), QStringLiteral("实收金额:"), m_receivedEdit);
+    pair(amounts, 2, 0, QStringLiteral("receivedCaption"), QStringLiteral("实收金额:"),
+         m_receivedEdit);
     pair(amounts, 3, 0, QStringLiteral("remarkCaption"), QStringLiteral("备注:"), m_remark);
     amounts->setColumnStretch(1, 1);
     amounts->setColumnStretch(3, 1);
@@ -164,7 +170,8 @@ TCheckOutFm::TCheckOutFm(Session& session, TagBoard& board, const QString& tag, 
     printLayout->addWidget(m_direct);
 
     auto* printButton = button(QStringLiteral("printButton"), QStringLiteral("打印[F1]"), this);
-    auto* checkoutButton = button(QStringLiteral("checkoutButton"), QStringLiteral("结帐[F2]"), this);
+    auto* checkoutButton =
+        button(QStringLiteral("checkoutButton"), QStringLiteral("结帐[F2]"), this);
     auto* freeButton = button(QStringLiteral("freeBillButton"), QStringLiteral("免单[F3]"), this);
     auto* quitButton = button(QStringLiteral("quitButton"), QStringLiteral("退出[F5]"), this);
     auto* buttons = new QHBoxLayout;
@@ -286,9 +293,10 @@ bool TCheckOutFm::load()
 void TCheckOutFm::reloadLines()
 {
     try {
-        m_lines->setQuery(QStringLiteral("select 商品名, 实际单价, 数量, 参与打折, 合计, 手牌号码, 员工编号, "
-                                         "营业员, 主手牌号 from 手牌消费 where 主手牌号 = ? order by ID"),
-                          {m_mainTag});
+        m_lines->setQuery(
+            QStringLiteral("select 商品名, 实际单价, 数量, 参与打折, 合计, 手牌号码, 员工编号, "
+                           "营业员, 主手牌号 from 手牌消费 where 主手牌号 = ? order by ID"),
+            {m_mainTag});
     } catch (const DatabaseError& error) {
         Prompter::current().error(error.text());
     }
@@ -375,30 +383,34 @@ bool TCheckOutFm::ChaHuiYuanMiMa()
     const QString card = m_cardEdit->text();
     try {
         Database& db = m_session.database();
-        Rows rows = db.query(QStringLiteral("select * from 会员管理 where 会员卡号 = ?"), {card});
-        if (!rows.next() ||
-            !memberPasswordMatches(rows.text(QStringLiteral("密码")), m_passwordEdit->text())) {
-            Prompter::current().inform(QStringLiteral("密码错误！"));
-            m_passwordEdit->clear();
-            m_cardEdit->setFocus();
-            m_cardEdit->selectAll();
-            return false;
+        QString type;
+        {
+            Rows rows =
+                db.query(QStringLiteral("select * from 会员管理 where 会员卡号 = ?"), {card});
+            if (!rows.next() ||
+                !memberPasswordMatches(rows.text(QStringLiteral("密码")), m_passwordEdit->text())) {
+                Prompter::current().inform(QStringLiteral("密码错误！"));
+                m_passwordEdit->clear();
+                m_cardEdit->setFocus();
+                m_cardEdit->selectAll();
+                return false;
+            }
+            m_memberCard->setText(rows.text(QStringLiteral("会员卡号")));
+            const QString name = rows.text(QStringLiteral("会员姓名"));
+            m_guestName->setText(name);
+            m_memberName->setText(name);
+            type = rows.text(QStringLiteral("会员类型"));
+            m_memberType->setText(type);
+            m_points = rows.number(QStringLiteral("当前积分"));
+            m_pointsLabel->setText(m_points.toString());
+            m_balance = rows.money(QStringLiteral("卡内金额"));
+            m_balanceLabel->setText(m_balance.toString());
         }
-        m_memberCard->setText(rows.text(QStringLiteral("会员卡号")));
-        const QString name = rows.text(QStringLiteral("会员姓名"));
-        m_guestName->setText(name);
-        m_memberName->setText(name);
-        const QString type = rows.text(QStringLiteral("会员类型"));
-        m_memberType->setText(type);
-        m_points = rows.number(QStringLiteral("当前积分"));
-        m_pointsLabel->setText(m_points.toString());
-        m_balance = rows.money(QStringLiteral("卡内金额"));
-        m_balanceLabel->setText(m_balance.toString());
 
-        Rows types = db.query(QStringLiteral("select 打折率 from 会员类型 where 类型名称 = ? order by id"),
-                              {type});
-        if (types.next()) {
-            m_rateEdit->setText(types.number(QStringLiteral("打折率")).toFixed(2));
+        const QVariant rate = db.scalar(
+            QStringLiteral("select 打折率 from 会员类型 where 类型名称 = ? order by id"), {type});
+        if (rate.isValid() && !rate.isNull()) {
+            m_rateEdit->setText(stored::toNumber(rate).toFixed(2));
             m_paymentMode->setEnabled(true);
             DaZheHs();
         } else {
@@ -574,8 +586,8 @@ bool TCheckOutFm::JieZhangHs(const QString& state)
     case PostingResult::Outcome::Posted:
         break;
     case PostingResult::Outcome::GroupChanged:
-        Prompter::current().warn(
-            QStringLiteral("该组手牌的消费已经被改变(可能已在其他电脑结帐或增加了消费),请重新结帐!"));
+        Prompter::current().warn(QStringLiteral(
+            "该组手牌的消费已经被改变(可能已在其他电脑结帐或增加了消费),请重新结帐!"));
         if (!load())
             reject();
         return false;
@@ -589,9 +601,8 @@ bool TCheckOutFm::JieZhangHs(const QString& state)
     if (result.billNumber == m_provisionalNumber)
         Prompter::current().inform(QStringLiteral("谢谢光临！"));
     else
-        Prompter::current().inform(
-            QStringLiteral("谢谢光临！\n单据号%1已被使用,本单单据号为%2")
-                .arg(m_provisionalNumber, result.billNumber));
+        Prompter::current().inform(QStringLiteral("谢谢光临！\n单据号%1已被使用,本单单据号为%2")
+                                       .arg(m_provisionalNumber, result.billNumber));
     m_board.ReloadTags();
     m_board.RefreshSelection();
     accept();
@@ -611,7 +622,8 @@ CheckoutReceipt TCheckOutFm::receiptValues() const
     receipt.billNumber = m_provisionalNumber;
     try {
         Rows rows = m_session.database().query(
-            QStringLiteral("select 商品名, 数量, 单价, 合计 from 手牌消费 where 主手牌号 = ? order by ID"),
+            QStringLiteral(
+                "select 商品名, 数量, 单价, 合计 from 手牌消费 where 主手牌号 = ? order by ID"),
             {m_mainTag});
         while (rows.next())
             receipt.items.append({rows.text(QStringLiteral("商品名")),

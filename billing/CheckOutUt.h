@@ -60,7 +60,10 @@ public:
     CheckoutReceipt receiptValues() const;
 
     // Tests answer the confirmation screen here instead of an operator.
-    void setConfirmHook(std::function<bool(TCheckOutInfoFm&)> hook) { m_confirmHook = std::move(hook); }
+    void setConfirmHook(std::function<bool(TCheckOutInfoFm&)> hook)
+    {
+        m_confirmHook = std::move(hook);
+    }
 
     QString tag() const { return m_tag; }
     QString mainTag() const { return m_mainTag; }
@@ -107,7 +110,7 @@ private:
     Money m_consumption;
     Money m_receivable;
     Money m_cardDeduction;
-    int m_lineCount = 0;   // what the shown totals were computed from
+    int m_lineCount = 0; // what the shown totals were computed from
     Money m_linesTotal;
     Money m_balance;
     Money m_points;

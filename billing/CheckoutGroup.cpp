@@ -62,9 +62,10 @@ int lineCount(const Database& database, const QString& mainTag)
 
 GroupTotals totals(const Database& database, const QString& mainTag)
 {
-    Rows rows = database.query(QStringLiteral("select count(*) as 行数, sum(数量 * 实际单价) as 大合计, "
-                                              "sum(合计) as 应收 from 手牌消费 where 主手牌号 = ?"),
-                               {mainTag});
+    Rows rows =
+        database.query(QStringLiteral("select count(*) as 行数, sum(数量 * 实际单价) as 大合计, "
+                                      "sum(合计) as 应收 from 手牌消费 where 主手牌号 = ?"),
+                       {mainTag});
     GroupTotals result;
     if (rows.next()) {
         result.lines = int(rows.integer(QStringLiteral("行数")));
@@ -93,7 +94,8 @@ void applyDiscount(Database& database, const QString& mainTag, Money rate)
                                                   "where 主手牌号 = ? and 参与打折 = ?"),
                                    {mainTag, QStringLiteral("y")});
         while (rows.next())
-            pairs.append({rows.money(QStringLiteral("单价")), rows.integer(QStringLiteral("数量"))});
+            pairs.append(
+                {rows.money(QStringLiteral("单价")), rows.integer(QStringLiteral("数量"))});
     }
     for (const auto& [price, quantity] : pairs) {
         const Money total = price.times(quantity).times(rate);
@@ -110,9 +112,10 @@ JoinResult join(Database& database, const QString& mainTag, const QString& tag)
     Transaction transaction(database);
     QString itsMainTag;
     {
-        Rows rows = database.query(QStringLiteral("select 主手牌号 from 手牌开单 where 手牌号码 = ?") +
-                                       database.dialect().forUpdate(),
-                                   {tag});
+        Rows rows =
+            database.query(QStringLiteral("select 主手牌号 from 手牌开单 where 手牌号码 = ?") +
+                               database.dialect().forUpdate(),
+                           {tag});
         if (!rows.next())
             return JoinResult::NoOpenBill;
         itsMainTag = rows.text(QStringLiteral("主手牌号"));
@@ -120,7 +123,8 @@ JoinResult join(Database& database, const QString& mainTag, const QString& tag)
     if (itsMainTag == mainTag)
         return JoinResult::AlreadyInGroup;
     // The main tag of another group brings the whole group; any other tag comes alone.
-    const QString column = itsMainTag == tag ? QStringLiteral("主手牌号") : QStringLiteral("手牌号码");
+    const QString column =
+        itsMainTag == tag ? QStringLiteral("主手牌号") : QStringLiteral("手牌号码");
     for (const QString& table : {QStringLiteral("手牌消费"), QStringLiteral("手牌开单")})
         database.exec(QStringLiteral("update %1 set 主手牌号 = ? where %2 = ?").arg(table, column),
                       {mainTag, tag});

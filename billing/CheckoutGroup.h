@@ -51,7 +51,12 @@ std::optional<Money> parseRate(const QString& text);
 // line of the group that takes part in discounts; one transaction.
 void applyDiscount(Database& database, const QString& mainTag, Money rate);
 
-enum class JoinResult { Joined, NoOpenBill, AlreadyInGroup };
+enum class JoinResult
+{
+    Joined,
+    NoOpenBill,
+    AlreadyInGroup
+};
 // "添加": the tag's open bill joins the group. A tag that is the main tag of
 // another group brings its whole group along. One transaction.
 JoinResult join(Database& database, const QString& mainTag, const QString& tag);

@@ -47,7 +47,8 @@ Outcome chargeMember(Database& database, const CheckoutPost& post)
         return Outcome::Posted;
     // Points are a plain number column; they follow the cash part.
     const int found = database.exec(
-        QStringLiteral("update 会员管理 set 当前积分 = coalesce(当前积分, 0) + ? where 会员卡号 = ?"),
+        QStringLiteral(
+            "update 会员管理 set 当前积分 = coalesce(当前积分, 0) + ? where 会员卡号 = ?"),
         {post.received.toDouble(), post.memberCard});
     if (found != 1)
         return Outcome::MemberMissing;
@@ -68,9 +69,10 @@ void insertHeader(Database& database, const CheckoutPost& post, const QString& b
                   const QString& now)
 {
     database.exec(
-        QStringLiteral("insert into 结帐管理 (单据号, 手牌号码, 进店时间, 离店时间, 卡内扣除, 实收金额, "
-                       "消费金额, 结帐方式, 会员卡号, 状态, 结帐时间, 顾客姓名, 备注, 营业员) "
-                       "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        QStringLiteral(
+            "insert into 结帐管理 (单据号, 手牌号码, 进店时间, 离店时间, 卡内扣除, 实收金额, "
+            "消费金额, 结帐方式, 会员卡号, 状态, 结帐时间, 顾客姓名, 备注, 营业员) "
+            "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
         {billNumber, post.tag, post.entryTime.isEmpty() ? QVariant() : QVariant(post.entryTime),
          now, QVariant::fromValue(post.cardDeduction), QVariant::fromValue(post.received),
          QVariant::fromValue(post.receivable), post.paymentMode.trimmed(), post.memberCard,
@@ -80,12 +82,13 @@ void insertHeader(Database& database, const CheckoutPost& post, const QString& b
 int copyLines(Database& database, const CheckoutPost& post, const QString& billNumber)
 {
     return database.exec(
-        QStringLiteral("insert into 结帐明细 (单据号, 手牌号码, 会员卡号, 顾客姓名, 商品名, 商品类型, "
-                       "单价, 数量, 合计, 消费时间, 是否计时, 员工编号, 员工姓名, 提成金额, tcyf, "
-                       "营业员, 状态) "
-                       "select ?, ?, ?, ?, 商品名, 商品类型, 实际单价, 数量, 合计, 消费时间, "
-                       "是否计时, 员工编号, 员工姓名, 提成金额, ?, ?, ? "
-                       "from 手牌消费 where 主手牌号 = ? order by ID"),
+        QStringLiteral(
+            "insert into 结帐明细 (单据号, 手牌号码, 会员卡号, 顾客姓名, 商品名, 商品类型, "
+            "单价, 数量, 合计, 消费时间, 是否计时, 员工编号, 员工姓名, 提成金额, tcyf, "
+            "营业员, 状态) "
+            "select ?, ?, ?, ?, 商品名, 商品类型, 实际单价, 数量, 合计, 消费时间, "
+            "是否计时, 员工编号, 员工姓名, 提成金额, ?, ?, ? "
+            "from 手牌消费 where 主手牌号 = ? order by ID"),
         {billNumber, post.tag, post.memberCard, post.guestName, QStringLiteral("0"),
          post.operatorName, post.state, post.mainTag});
 }
@@ -110,8 +113,8 @@ PostingResult postCheckout(Database& database, const CheckoutPost& post)
     const QString billNumber = billnumber::allocate(database);
     insertHeader(database, post, billNumber, now);
     const int copied = copyLines(database, post, billNumber);
-    const int deleted = database.exec(QStringLiteral("delete from 手牌消费 where 主手牌号 = ?"),
-                                      {post.mainTag});
+    const int deleted =
+        database.exec(QStringLiteral("delete from 手牌消费 where 主手牌号 = ?"), {post.mainTag});
     if (copied != post.lineCount || deleted != copied) {
         result.outcome = Outcome::GroupChanged;
         return result;

@@ -20,7 +20,7 @@ inline const QString FreeBillState = QStringLiteral("免单");
 // What the checkout screen shows when it posts.
 struct CheckoutPost
 {
-    QString tag;     // the screen's tag; every stored line carries it
+    QString tag; // the screen's tag; every stored line carries it
     QString mainTag;
     QStringList groupTags;
     // What the screen was computed from: posting refuses when the group has
@@ -43,11 +43,12 @@ struct CheckoutPost
 
 struct PostingResult
 {
-    enum class Outcome {
+    enum class Outcome
+    {
         Posted,
-        GroupChanged,   // open rows or total differ from what the screen shows
-        MemberMissing,  // the member row is gone
-        BalanceTooLow,  // the card no longer covers the deduction
+        GroupChanged,  // open rows or total differ from what the screen shows
+        MemberMissing, // the member row is gone
+        BalanceTooLow, // the card no longer covers the deduction
     };
     Outcome outcome = Outcome::Posted;
     QString billNumber; // the number used, when posted

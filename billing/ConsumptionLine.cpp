@@ -41,10 +41,10 @@ AddedLine addConsumptionLine(Database& database, const ConsumptionLine& line)
     AddedLine added;
     Transaction transaction(database);
     {
-        Rows bill = database.query(
-            QStringLiteral("select 主手牌号 from 手牌开单 where 手牌号码 = ?") +
-                database.dialect().forUpdate(),
-            {line.tag});
+        Rows bill =
+            database.query(QStringLiteral("select 主手牌号 from 手牌开单 where 手牌号码 = ?") +
+                               database.dialect().forUpdate(),
+                           {line.tag});
         if (!bill.next())
             return added;
         added.mainTag = bill.text(QStringLiteral("主手牌号"));
@@ -55,8 +55,9 @@ AddedLine addConsumptionLine(Database& database, const ConsumptionLine& line)
     bool keepsStock = false;
     QString typeDiscount;
     {
-        Rows types = database.query(
-            QStringLiteral("select 库存, 参与打折 from 商品类型 where 名称 = ?"), {line.goods.type});
+        Rows types =
+            database.query(QStringLiteral("select 库存, 参与打折 from 商品类型 where 名称 = ?"),
+                           {line.goods.type});
         while (types.next()) {
             if (++typeCount == 1) {
                 keepsStock = types.flag(QStringLiteral("库存"));
@@ -74,18 +75,17 @@ AddedLine addConsumptionLine(Database& database, const ConsumptionLine& line)
     }
 
     const Money total = line.goods.price.times(line.quantity);
-    database.exec(QStringLiteral("insert into 手牌消费 (手牌号码, 商品名, 商品类型, 单价, 提成金额, "
-                                 "实际单价, 数量, 合计, 消费时间, 参与打折, 是否计时, 状态, 员工编号, "
-                                 "员工姓名, 营业员, 主手牌号) "
-                                 "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                  {line.tag, line.goods.name, line.goods.type, QVariant::fromValue(line.goods.price),
-                   QVariant::fromValue(line.goods.commission),
-                   QVariant::fromValue(line.goods.price),
-                   QVariant::fromValue<qlonglong>(line.quantity), QVariant::fromValue(total),
-                   line.addedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                   added.discountFlag, QVariant::fromValue<qlonglong>(0),
-                   QStringLiteral("消费完毕"), line.employeeNumber, line.employeeName,
-                   line.operatorName, added.mainTag});
+    database.exec(
+        QStringLiteral("insert into 手牌消费 (手牌号码, 商品名, 商品类型, 单价, 提成金额, "
+                       "实际单价, 数量, 合计, 消费时间, 参与打折, 是否计时, 状态, 员工编号, "
+                       "员工姓名, 营业员, 主手牌号) "
+                       "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        {line.tag, line.goods.name, line.goods.type, QVariant::fromValue(line.goods.price),
+         QVariant::fromValue(line.goods.commission), QVariant::fromValue(line.goods.price),
+         QVariant::fromValue<qlonglong>(line.quantity), QVariant::fromValue(total),
+         line.addedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), added.discountFlag,
+         QVariant::fromValue<qlonglong>(0), QStringLiteral("消费完毕"), line.employeeNumber,
+         line.employeeName, line.operatorName, added.mainTag});
     transaction.commit();
     added.stored = true;
     return added;

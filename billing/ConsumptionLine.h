@@ -46,9 +46,9 @@ std::optional<qint64> parseQuantity(const QString& text);
 // What storing a line did.
 struct AddedLine
 {
-    bool stored = false;   // false: the tag has no open bill (any more)
-    QString mainTag;       // the group the line joined
-    QString discountFlag;  // 参与打折 as stored
+    bool stored = false;  // false: the tag has no open bill (any more)
+    QString mainTag;      // the group the line joined
+    QString discountFlag; // 参与打折 as stored
 };
 
 // Stores the line and lowers the goods' stock (for a stock-keeping type) in one

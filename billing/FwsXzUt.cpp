@@ -36,9 +36,11 @@ TFwsXzFm::TFwsXzFm(Database& database, QWidget* parent)
     auto* cancelButton = button(QStringLiteral("cancelButton"), QStringLiteral("取消"), this);
 
     auto* search = new QGridLayout;
-    search->addWidget(caption(QStringLiteral("nameCaption"), QStringLiteral("按服务生姓名查询"), this), 0, 0);
+    search->addWidget(
+        caption(QStringLiteral("nameCaption"), QStringLiteral("按服务生姓名查询"), this), 0, 0);
     search->addWidget(m_nameEdit, 0, 1);
-    search->addWidget(caption(QStringLiteral("numberCaption"), QStringLiteral("按服务生编号查询"), this), 1, 0);
+    search->addWidget(
+        caption(QStringLiteral("numberCaption"), QStringLiteral("按服务生编号查询"), this), 1, 0);
     search->addWidget(m_numberEdit, 1, 1);
     search->addWidget(showAllButton, 0, 2);
     auto* buttons = new QHBoxLayout;

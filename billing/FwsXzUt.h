@@ -16,7 +16,12 @@ class TFwsXzFm : public QDialog
 {
     Q_OBJECT
 public:
-    enum class Outcome { Closed, Chosen, Cancelled };
+    enum class Outcome
+    {
+        Closed,
+        Chosen,
+        Cancelled
+    };
 
     explicit TFwsXzFm(Database& database, QWidget* parent = nullptr);
 

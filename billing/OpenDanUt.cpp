@@ -51,22 +51,28 @@ TOpenDanFm::TOpenDanFm(Session& session, TagBoard& board, QWidget* parent)
 
     QFont bold = font();
     bold.setBold(true);
-    auto* mainCaption = caption(QStringLiteral("mainTagCaption"), QStringLiteral("主手牌号:"), this);
+    auto* mainCaption =
+        caption(QStringLiteral("mainTagCaption"), QStringLiteral("主手牌号:"), this);
     mainCaption->setFont(bold);
     m_mainTagLabel->setFont(bold);
 
     auto* fields = new QGridLayout;
     fields->addWidget(mainCaption, 0, 0);
     fields->addWidget(m_mainTagLabel, 0, 1);
-    fields->addWidget(caption(QStringLiteral("roomTypeCaption"), QStringLiteral("包厢类型:"), this), 0, 2);
+    fields->addWidget(caption(QStringLiteral("roomTypeCaption"), QStringLiteral("包厢类型:"), this),
+                      0, 2);
     fields->addWidget(m_roomType, 0, 3);
-    fields->addWidget(caption(QStringLiteral("ticketPriceCaption"), QStringLiteral("门票价格:"), this), 1, 0);
+    fields->addWidget(
+        caption(QStringLiteral("ticketPriceCaption"), QStringLiteral("门票价格:"), this), 1, 0);
     fields->addWidget(m_ticketPrice, 1, 1);
-    fields->addWidget(caption(QStringLiteral("totalCaption"), QStringLiteral("合计金额:"), this), 1, 2);
+    fields->addWidget(caption(QStringLiteral("totalCaption"), QStringLiteral("合计金额:"), this), 1,
+                      2);
     fields->addWidget(m_total, 1, 3);
-    fields->addWidget(caption(QStringLiteral("depositCaption"), QStringLiteral("押金金额:"), this), 2, 0);
+    fields->addWidget(caption(QStringLiteral("depositCaption"), QStringLiteral("押金金额:"), this),
+                      2, 0);
     fields->addWidget(m_deposit, 2, 1);
-    fields->addWidget(caption(QStringLiteral("guestNameCaption"), QStringLiteral("顾客姓名:"), this), 2, 2);
+    fields->addWidget(
+        caption(QStringLiteral("guestNameCaption"), QStringLiteral("顾客姓名:"), this), 2, 2);
     fields->addWidget(m_guestName, 2, 3);
 
     auto* tabs = new QTabWidget(this);
@@ -86,7 +92,8 @@ TOpenDanFm::TOpenDanFm(Session& session, TagBoard& board, QWidget* parent)
     arrows->addWidget(moveOutButton);
     arrows->addStretch();
     auto* right = new QVBoxLayout;
-    right->addWidget(caption(QStringLiteral("groupCaption"), QStringLiteral("手牌号码"), groupPage));
+    right->addWidget(
+        caption(QStringLiteral("groupCaption"), QStringLiteral("手牌号码"), groupPage));
     right->addWidget(m_group);
     auto* groupLayout = new QHBoxLayout(groupPage);
     groupLayout->addWidget(m_candidates);
@@ -134,8 +141,8 @@ void TOpenDanFm::load()
     const QString tab = m_board.activeRoomType();
     try {
         Database& db = m_session.database();
-        Rows room = db.query(QStringLiteral("select 包厢类型, 门票价格 from 包厢类型 where 包厢类型 = ?"),
-                             {tab});
+        Rows room = db.query(
+            QStringLiteral("select 包厢类型, 门票价格 from 包厢类型 where 包厢类型 = ?"), {tab});
         if (room.next()) {
             m_roomTypeName = room.text(QStringLiteral("包厢类型"));
             m_ticket = room.money(QStringLiteral("门票价格"));

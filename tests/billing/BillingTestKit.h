@@ -63,7 +63,8 @@ inline QString tagState(Database& db, const QString& tag)
 
 inline qint64 stock(Database& db, const QString& goods)
 {
-    return db.scalar(QStringLiteral("select 库存 from 商品库 where 商品名 = ?"), {goods}).toLongLong();
+    return db.scalar(QStringLiteral("select 库存 from 商品库 where 商品名 = ?"), {goods})
+        .toLongLong();
 }
 
 inline QString counter(Database& db)
@@ -104,12 +105,13 @@ inline GoodsItem goodsNamed(Database& db, const QString& name)
 inline GoodsItem addGoods(Database& db, const QString& name, qint64 price, const QString& type,
                           qint64 stockCount = 0, bool service = false)
 {
-    db.exec(QStringLiteral("insert into 商品库 (编号, 商品名, 拼音, 单价, 提成金额, 商品类型, 库存, "
-                           "是否需要服务) values (?, ?, ?, ?, ?, ?, ?, ?)"),
-            {QStringLiteral("9") + name, name, QStringLiteral("T"),
-             QVariant::fromValue(Money::fromUnits(price)), QVariant::fromValue(Money::fromUnits(2)),
-             type, QVariant::fromValue<qlonglong>(stockCount),
-             service ? QStringLiteral("是") : QStringLiteral("否")});
+    db.exec(
+        QStringLiteral("insert into 商品库 (编号, 商品名, 拼音, 单价, 提成金额, 商品类型, 库存, "
+                       "是否需要服务) values (?, ?, ?, ?, ?, ?, ?, ?)"),
+        {QStringLiteral("9") + name, name, QStringLiteral("T"),
+         QVariant::fromValue(Money::fromUnits(price)), QVariant::fromValue(Money::fromUnits(2)),
+         type, QVariant::fromValue<qlonglong>(stockCount),
+         service ? QStringLiteral("是") : QStringLiteral("否")});
     return goodsNamed(db, name);
 }
 
@@ -129,8 +131,9 @@ inline void addMember(Database& db, const QString& card, const QString& name,
                       const QString& password, qint64 balance, double points,
                       const QString& type = QStringLiteral("未设置"))
 {
-    db.exec(QStringLiteral("insert into 会员管理 (会员卡号, 会员姓名, 密码, 当前状态, 卡内金额, 当前积分, "
-                           "会员性别, 会员类型) values (?, ?, ?, ?, ?, ?, ?, ?)"),
+    db.exec(QStringLiteral(
+                "insert into 会员管理 (会员卡号, 会员姓名, 密码, 当前状态, 卡内金额, 当前积分, "
+                "会员性别, 会员类型) values (?, ?, ?, ?, ?, ?, ?, ?)"),
             {card, name, password, QStringLiteral("可用"),
              QVariant::fromValue(Money::fromUnits(balance)), points, QStringLiteral("男"), type});
 }

@@ -43,14 +43,15 @@ CheckoutPost screenPost(Database& db, const QString& tag, bool byCard = false,
 void openGroupOf110(Database& db, const QString& first, const QString& second)
 {
     QCOMPARE(openGroup(db, {first, second}, Money::fromUnits(30)), QString());
-    QVERIFY(addLine(db, second, addGoods(db, QStringLiteral("套餐") + second, 50,
-                                         QStringLiteral("洗浴")))
+    QVERIFY(addLine(db, second,
+                    addGoods(db, QStringLiteral("套餐") + second, 50, QStringLiteral("洗浴")))
                 .stored);
 }
 
 qint64 openRows(Database& db, const QString& mainTag)
 {
-    return count(db, QStringLiteral("select count(*) from 手牌开单 where 主手牌号 = ?"), {mainTag}) +
+    return count(db, QStringLiteral("select count(*) from 手牌开单 where 主手牌号 = ?"),
+                 {mainTag}) +
            count(db, QStringLiteral("select count(*) from 手牌消费 where 主手牌号 = ?"), {mainTag});
 }
 
@@ -127,8 +128,9 @@ void TestPosting::cashGroupOfTwo()
     QCOMPARE(header.text(QStringLiteral("会员卡号")), QStringLiteral("非会员"));
     QCOMPARE(header.text(QStringLiteral("状态")), QStringLiteral("已结"));
     QCOMPARE(header.text(QStringLiteral("营业员")), QStringLiteral("收银员乙"));
-    QCOMPARE(header.dateTime(QStringLiteral("进店时间")).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-             post.entryTime);
+    QCOMPARE(
+        header.dateTime(QStringLiteral("进店时间")).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+        post.entryTime);
     QVERIFY(header.dateTime(QStringLiteral("结帐时间")).isValid());
     QVERIFY(!header.next());
 
@@ -142,7 +144,8 @@ void TestPosting::cashGroupOfTwo()
         QCOMPARE(details.text(QStringLiteral("状态")), QStringLiteral("已结"));
         totals << details.money(QStringLiteral("合计"));
     }
-    QCOMPARE(totals, (QList<Money>{Money::fromUnits(30), Money::fromUnits(30), Money::fromUnits(50)}));
+    QCOMPARE(totals,
+             (QList<Money>{Money::fromUnits(30), Money::fromUnits(30), Money::fromUnits(50)}));
     QCOMPARE(openRows(db, QStringLiteral("A01")), 0);
     QCOMPARE(tagState(db, QStringLiteral("A01")), QStringLiteral("可用"));
     QCOMPARE(tagState(db, QStringLiteral("A02")), QStringLiteral("可用"));
@@ -158,8 +161,8 @@ void TestPosting::memberPaymentsAndPoints()
 
     // Card covers everything: balance falls by 110, no points for the card part.
     openGroupOf110(db, QStringLiteral("A01"), QStringLiteral("A02"));
-    CheckoutPost post = screenPost(db, QStringLiteral("A01"), true, Money::fromUnits(500),
-                                   QStringLiteral("M500"));
+    CheckoutPost post =
+        screenPost(db, QStringLiteral("A01"), true, Money::fromUnits(500), QStringLiteral("M500"));
     QCOMPARE(post.cardDeduction, Money::fromUnits(110));
     QCOMPARE(post.received, Money());
     QCOMPARE(postCheckout(db, post).outcome, PostingResult::Outcome::Posted);
@@ -238,8 +241,10 @@ void TestPosting::freeBillAndDiscount()
     QVERIFY(addLine(db, QStringLiteral("A03"),
                     addGoods(db, QStringLiteral("汗蒸"), 100, QStringLiteral("洗浴")))
                 .stored);
-    checkoutgroup::applyDiscount(db, QStringLiteral("A03"), *checkoutgroup::parseRate(QStringLiteral("0.9")));
-    checkoutgroup::applyDiscount(db, QStringLiteral("A03"), *checkoutgroup::parseRate(QStringLiteral("0.80")));
+    checkoutgroup::applyDiscount(db, QStringLiteral("A03"),
+                                 *checkoutgroup::parseRate(QStringLiteral("0.9")));
+    checkoutgroup::applyDiscount(db, QStringLiteral("A03"),
+                                 *checkoutgroup::parseRate(QStringLiteral("0.80")));
     post = screenPost(db, QStringLiteral("A03"));
     QCOMPARE(post.receivable, Money::fromUnits(110));
     QCOMPARE(checkoutgroup::consumptionTotal(db, QStringLiteral("A03")), Money::fromUnits(130));
@@ -298,7 +303,8 @@ void TestPosting::changedGroupIsRefused()
 
     // Another workstation adds a line after the screen loaded.
     std::unique_ptr<Database> other = v.db.openAnother();
-    QVERIFY(addLine(*other, QStringLiteral("A02"), goodsNamed(*other, QStringLiteral("可乐"))).stored);
+    QVERIFY(
+        addLine(*other, QStringLiteral("A02"), goodsNamed(*other, QStringLiteral("可乐"))).stored);
     const QString before = counter(db);
     QCOMPARE(postCheckout(db, post).outcome, PostingResult::Outcome::GroupChanged);
     QCOMPARE(counter(db), before);
@@ -371,7 +377,8 @@ void TestPosting::billNumbers()
     db.exec(QStringLiteral("update 单据号 set 单据号 = ?"), {QStringLiteral("x1")});
     QVERIFY_THROWS_EXCEPTION(DatabaseError, billnumber::provisional(db));
     openGroupOf110(db, QStringLiteral("A01"), QStringLiteral("A02"));
-    QVERIFY_THROWS_EXCEPTION(DatabaseError, postCheckout(db, screenPost(db, QStringLiteral("A01"))));
+    QVERIFY_THROWS_EXCEPTION(DatabaseError,
+                             postCheckout(db, screenPost(db, QStringLiteral("A01"))));
     QCOMPARE(openRows(db, QStringLiteral("A01")), 5);
 }
 
@@ -383,7 +390,8 @@ void TestPosting::concurrentPostingsGetDistinctNumbers()
     const QStringList mains = {QStringLiteral("A01"), QStringLiteral("A03"), QStringLiteral("A05"),
                                QStringLiteral("A07")};
     for (const QString& main : mains) {
-        const QString second = QStringLiteral("A%1").arg(main.mid(1).toInt() + 1, 2, 10, QChar(u'0'));
+        const QString second =
+            QStringLiteral("A%1").arg(main.mid(1).toInt() + 1, 2, 10, QChar(u'0'));
         openGroupOf110(db, main, second);
     }
     // Four workstations post four groups at once, two of them the same group.
