@@ -64,7 +64,7 @@ TFwsXzFm::TFwsXzFm(Database& database, QWidget* parent)
     showAll();
 }
 
-void TFwsXzFm::show(const QString& where, const QVariantList& values)
+void TFwsXzFm::showRows(const QString& where, const QVariantList& values)
 {
     try {
         m_grid->setQuery(QStringLiteral("select 员工编号, 员工姓名, 性别, 员工等级, 联系电话 from "
@@ -78,21 +78,21 @@ void TFwsXzFm::show(const QString& where, const QVariantList& values)
 
 void TFwsXzFm::showAll()
 {
-    show({}, {});
+    showRows({}, {});
 }
 
 void TFwsXzFm::searchByName(const QString& text)
 {
     if (text.isEmpty())
         return;
-    show(QStringLiteral(" where 员工姓名 like ?"), {u'%' + text + u'%'});
+    showRows(QStringLiteral(" where 员工姓名 like ?"), {u'%' + text + u'%'});
 }
 
 void TFwsXzFm::searchByNumber(const QString& text)
 {
     if (text.isEmpty())
         return;
-    show(QStringLiteral(" where 员工编号 = ?"), {text});
+    showRows(QStringLiteral(" where 员工编号 = ?"), {text});
 }
 
 void TFwsXzFm::choose()

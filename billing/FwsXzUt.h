@@ -42,7 +42,7 @@ public:
     QLineEdit* numberEdit() const { return m_numberEdit; }
 
 private:
-    void show(const QString& where, const QVariantList& values);
+    void showRows(const QString& where, const QVariantList& values);
 
     Database& m_database;
     DataGrid* m_grid;

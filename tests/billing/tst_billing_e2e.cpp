@@ -23,8 +23,7 @@ namespace {
 
 // Runs `step` on the modal window of type T as soon as it is up: the screens
 // open one another with exec(), as an operator meets them.
-template <typename T>
-void whenShown(std::function<void(T*)> step)
+template <typename T> void whenShown(std::function<void(T*)> step)
 {
     auto* timer = new QTimer;
     timer->setInterval(20);
@@ -129,10 +128,10 @@ void TestBillingEndToEnd::openAddAndCheckOutAMemberByCard()
     }
     QTRY_COMPARE_WITH_TIMEOUT(count(db, QStringLiteral("select count(*) from 结帐管理")), 1, 20000);
     QTRY_VERIFY(!QApplication::activeModalWidget());
-    QCOMPARE(steps, (QStringList{QStringLiteral("consume:A01"), QStringLiteral("picker"),
-                                 QStringLiteral("lines:3"), QStringLiteral("checkout:A01"),
-                                 QStringLiteral("amounts:150/139/139/0"),
-                                 QStringLiteral("confirm:139")}));
+    QCOMPARE(steps,
+             (QStringList{QStringLiteral("consume:A01"), QStringLiteral("picker"),
+                          QStringLiteral("lines:3"), QStringLiteral("checkout:A01"),
+                          QStringLiteral("amounts:150/139/139/0"), QStringLiteral("confirm:139")}));
     QCOMPARE(v.prompter.texts(), QStringList{QStringLiteral("谢谢光临！")});
 
     // The stored bill, read back.
@@ -151,7 +150,8 @@ void TestBillingEndToEnd::openAddAndCheckOutAMemberByCard()
     QCOMPARE(header.money(QStringLiteral("卡内扣除")), Money::fromUnits(139));
     QCOMPARE(header.money(QStringLiteral("实收金额")), Money());
 
-    Rows details = db.query(QStringLiteral("select * from 结帐明细 where 单据号 = ? order by ID"), {number});
+    Rows details =
+        db.query(QStringLiteral("select * from 结帐明细 where 单据号 = ? order by ID"), {number});
     QStringList read;
     while (details.next())
         read << QStringLiteral("%1 %2x%3=%4 %5/%6 %7")
