@@ -202,10 +202,8 @@ TCheckOutFm::TCheckOutFm(Session& session, TagBoard& board, const QString& tag, 
     connect(checkoutButton, &QPushButton::clicked, this, &TCheckOutFm::JieZhang);
     connect(freeButton, &QPushButton::clicked, this, &TCheckOutFm::MianDan);
     connect(quitButton, &QPushButton::clicked, this, &QDialog::reject);
-    const std::pair<Qt::Key, void (TCheckOutFm::*)()> keys[] = {
-        {Qt::Key_F1, &TCheckOutFm::DaYinHs}};
-    for (const auto& [key, slot] : keys)
-        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, slot);
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            &TCheckOutFm::DaYinHs);
     connect(new QShortcut(QKeySequence(Qt::Key_F2), this), &QShortcut::activated, this,
             &TCheckOutFm::JieZhang);
     connect(new QShortcut(QKeySequence(Qt::Key_F3), this), &QShortcut::activated, this,
@@ -471,6 +469,9 @@ bool TCheckOutFm::TianJiaHs()
             return false;
         case checkoutgroup::JoinResult::AlreadyInGroup:
             Prompter::current().warn(QStringLiteral("手牌%1已经在本组中!").arg(number));
+            return false;
+        case checkoutgroup::JoinResult::GroupClosed:
+            Prompter::current().warn(QStringLiteral("本组手牌已经结帐或撤单!"));
             return false;
         case checkoutgroup::JoinResult::Joined:
             break;

@@ -110,6 +110,13 @@ void applyDiscount(Database& database, const QString& mainTag, Money rate)
 JoinResult join(Database& database, const QString& mainTag, const QString& tag)
 {
     Transaction transaction(database);
+    // This group first: a posting of it in progress finishes before the tag moves in.
+    if (!database
+             .query(QStringLiteral("select 手牌号码 from 手牌开单 where 主手牌号 = ?") +
+                        database.dialect().forUpdate(),
+                    {mainTag})
+             .next())
+        return JoinResult::GroupClosed;
     QString itsMainTag;
     {
         Rows rows =

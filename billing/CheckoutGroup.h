@@ -55,7 +55,8 @@ enum class JoinResult
 {
     Joined,
     NoOpenBill,
-    AlreadyInGroup
+    AlreadyInGroup,
+    GroupClosed // this group was posted or cancelled meanwhile
 };
 // "添加": the tag's open bill joins the group. A tag that is the main tag of
 // another group brings its whole group along. One transaction.

@@ -119,7 +119,12 @@ PostingResult postCheckout(Database& database, const CheckoutPost& post)
         result.outcome = Outcome::GroupChanged;
         return result;
     }
-    database.exec(QStringLiteral("delete from 手牌开单 where 主手牌号 = ?"), {post.mainTag});
+    const int closed =
+        database.exec(QStringLiteral("delete from 手牌开单 where 主手牌号 = ?"), {post.mainTag});
+    if (closed != lockedTags.size()) {
+        result.outcome = Outcome::GroupChanged;
+        return result;
+    }
     // Exactly the tags whose open rows went are free again.
     for (const QString& tag : lockedTags)
         database.exec(QStringLiteral("update 手牌管理 set 手牌状态 = ? where 手牌号码 = ?"),

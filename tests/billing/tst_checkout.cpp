@@ -441,6 +441,20 @@ void TestCheckOut::changesElsewhereAreDetected()
     QCOMPARE(v.prompter.lastText(),
              QStringLiteral("谢谢光临！\n单据号%1已被使用,本单单据号为%2").arg(shown, used));
     QCOMPARE(db.scalar(QStringLiteral("select 单据号 from 结帐管理")).toString(), used);
+
+    // A group posted elsewhere takes no further tag.
+    QCOMPARE(openGroup(db, {QStringLiteral("A05")}, Money::fromUnits(20)), QString());
+    QCOMPARE(openGroup(db, {QStringLiteral("A06")}, Money::fromUnits(20)), QString());
+    TCheckOutFm stale(v.session, v.board, QStringLiteral("A05"));
+    QVERIFY(stale.load());
+    other->exec(QStringLiteral("delete from 手牌开单 where 主手牌号 = ?"), {QStringLiteral("A05")});
+    v.prompter.queueInput(QStringLiteral("A06"));
+    QVERIFY(!stale.TianJiaHs());
+    QCOMPARE(v.prompter.lastText(), QStringLiteral("本组手牌已经结帐或撤单!"));
+    QCOMPARE(db.scalar(QStringLiteral("select 主手牌号 from 手牌开单 where 手牌号码 = ?"),
+                       {QStringLiteral("A06")})
+                 .toString(),
+             QStringLiteral("A06"));
 }
 
 void TestCheckOut::receiptValues()
