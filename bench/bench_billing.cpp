@@ -109,7 +109,7 @@ void addBenchTags(Database& db)
         db.exec(
             QStringLiteral(
                 "insert into 手牌管理 (手牌号码, 所属包厢, 手牌状态, number) values (?, ?, ?, ?)"),
-            {QStringLiteral("Z%1").arg(i, 3, 10, QChar(u'0')), QStringLiteral("大厅"),
+            {QStringLiteral("BZ%1").arg(i, 3, 10, QChar(u'0')), QStringLiteral("大厅"),
              QStringLiteral("可用"), QVariant::fromValue<qlonglong>(100000 + i)});
     t.commit();
 }
@@ -117,12 +117,12 @@ void addBenchTags(Database& db)
 // An open group of 20 tags with 1,000 lines, written directly.
 QString openLargeGroup(Database& db, int set)
 {
-    const QString mainTag = QStringLiteral("Z%1").arg(set * GroupTags + 1, 3, 10, QChar(u'0'));
+    const QString mainTag = QStringLiteral("BZ%1").arg(set * GroupTags + 1, 3, 10, QChar(u'0'));
     const QString now =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     Transaction t(db);
     for (int i = 0; i < GroupTags; ++i) {
-        const QString tag = QStringLiteral("Z%1").arg(set * GroupTags + 1 + i, 3, 10, QChar(u'0'));
+        const QString tag = QStringLiteral("BZ%1").arg(set * GroupTags + 1 + i, 3, 10, QChar(u'0'));
         db.exec(QStringLiteral("update 手牌管理 set 手牌状态 = ? where 手牌号码 = ?"),
                 {QStringLiteral("占用"), tag});
         db.exec(
@@ -278,6 +278,8 @@ int main(int argc, char** argv)
     TAddConsumeFm consume(session, board);
     consume.load();
     consume.search(QStringLiteral("商品4321"));
+    if (!consume.goodsGrid()->hasCurrentRecord())
+        consume.filterByType(QStringLiteral("全部"));
     const double add = medianMs(
         21, [] {},
         [&] {
