@@ -349,14 +349,21 @@ void TestCheckOut::postingCommands()
               QStringLiteral("普通卡"));
     const QString before = counter(db);
     TCheckOutFm screen(v.session, v.board, QStringLiteral("A02"));
-    QVERIFY(screen.load());
+    screen.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&screen));
 
-    // No free-bill permission: nothing stored.
+    // No free-bill permission: F3 stores nothing.
     QTest::keyClick(&screen, Qt::Key_F3);
-    QVERIFY(!screen.MianDan());
     QCOMPARE(v.prompter.lastText(),
              QStringLiteral("操作失败:您没有免单权限,请让有更高权限的人来操作!"));
+    QVERIFY(!screen.MianDan());
     QCOMPARE(count(db, QStringLiteral("select count(*) from 结帐管理")), 0);
+
+    // Card payment without a member is refused at posting too.
+    screen.paymentModeBox()->setCurrentText(QStringLiteral("卡内扣除"));
+    QVERIFY(!screen.JieZhang());
+    QCOMPARE(v.prompter.lastText(), QStringLiteral("非会员不能卡内扣除,只能付现金结帐!"));
+    screen.paymentModeBox()->setCurrentText(QStringLiteral("现金支付"));
 
     // A received amount that is not a number stops the posting.
     screen.receivedEdit()->setText(QStringLiteral("."));
