@@ -26,8 +26,8 @@ struct ReceiptItem
 struct CheckoutReceipt
 {
     QString shopName, shopAddress, shopTel;
-    QString mainTag;    // the group whose open lines the preview report lists
-    QString entryTime;  // as the checkout screen shows it
+    QString mainTag;   // the group whose open lines the preview report lists
+    QString entryTime; // as the checkout screen shows it
     QString tag;
     QString memberName; // the member's name, or "散客"
     QString billNumber; // the number posting will use
