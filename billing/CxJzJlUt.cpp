@@ -29,7 +29,7 @@ const QString Table = QStringLiteral("结帐管理");
 QList<GridColumn> billColumns()
 {
     const auto dateTime = [](const QString& name) {
-        return GridColumn::plain(name).as(GridFormat::DateTime);
+        return GridColumn::plain(name, {}, 150).as(GridFormat::DateTime);
     };
     return {
         GridColumn::plain(QStringLiteral("id")).withFooter(GridSummary::Count),
@@ -134,12 +134,20 @@ void TCxJzJlFm::buildControls()
     rangeLayout->addWidget(m_state);
     rangeLayout->addWidget(dateRange);
 
+    m_column->setMinimumWidth(110);
+    m_text->setMinimumWidth(140);
+    m_from->setMinimumWidth(120);
+    m_to->setMinimumWidth(120);
+
+    auto* filters = new QHBoxLayout;
+    filters->addWidget(searchBox);
+    filters->addWidget(rangeBox);
+    filters->addStretch();
     auto* commands = new QHBoxLayout;
-    commands->addWidget(searchBox, 2);
-    commands->addWidget(rangeBox, 2);
     commands->addWidget(printBill);
     commands->addWidget(printAll);
     commands->addWidget(excel);
+    commands->addStretch();
     commands->addWidget(quit);
 
     m_grid = new DataGrid(m_session.database(), this);
@@ -156,6 +164,7 @@ void TCxJzJlFm::buildControls()
     });
 
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
     layout->addLayout(commands);
     layout->addWidget(m_grid, 1);
 
@@ -168,7 +177,7 @@ void TCxJzJlFm::buildControls()
     connect(reverse, &QAction::triggered, this, &TCxJzJlFm::CheXiaoHs);
 }
 
-void TCxJzJlFm::show(const QString& statement, const QVariantList& parameters)
+void TCxJzJlFm::list(const QString& statement, const QVariantList& parameters)
 {
     try {
         m_grid->setQuery(statement, parameters);
@@ -179,7 +188,7 @@ void TCxJzJlFm::show(const QString& statement, const QVariantList& parameters)
 
 void TCxJzJlFm::ShowAll()
 {
-    show(QStringLiteral("select * from 结帐管理 order by 结帐时间"), {});
+    list(QStringLiteral("select * from 结帐管理 order by 结帐时间"), {});
 }
 
 void TCxJzJlFm::Search()
@@ -199,7 +208,7 @@ void TCxJzJlFm::Search()
     // Numbers and times are searched in their text form, as on both engines alike.
     const QString matched = m_session.database().dialect().caseInsensitiveLike(
         QStringLiteral("cast(%1 as text)").arg(quoted));
-    show(QStringLiteral("select * from 结帐管理 where ") + matched, {u'%' + text + u'%'});
+    list(QStringLiteral("select * from 结帐管理 where ") + matched, {u'%' + text + u'%'});
 }
 
 void TCxJzJlFm::DateRange()
@@ -208,12 +217,12 @@ void TCxJzJlFm::DateRange()
     const QVariantList bounds{m_from->date().startOfDay(), m_to->date().addDays(1).startOfDay()};
     const QString state = m_state->currentText();
     if (state == u"全部") {
-        show(QStringLiteral("select * from 结帐管理 where 结帐时间 >= ? and 结帐时间 <= ? "
+        list(QStringLiteral("select * from 结帐管理 where 结帐时间 >= ? and 结帐时间 <= ? "
                             "order by 结帐时间"),
              bounds);
         return;
     }
-    show(QStringLiteral("select * from 结帐管理 where 状态 = ? and 结帐时间 >= ? and "
+    list(QStringLiteral("select * from 结帐管理 where 状态 = ? and 结帐时间 >= ? and "
                         "结帐时间 <= ? order by 结帐时间"),
          QVariantList{state} + bounds);
 }

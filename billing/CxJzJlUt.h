@@ -54,7 +54,7 @@ public:
 
 private:
     void buildControls();
-    void show(const QString& statement, const QVariantList& parameters);
+    void list(const QString& statement, const QVariantList& parameters);
     QPushButton* button(const QString& caption, const QString& name);
 
     Session& m_session;
