@@ -138,8 +138,9 @@ BillReversal::Outcome BillReversal::reverse(qint64 headerId, const QDateTime& no
     // received amount) and, for a card payment, what it took from the card.
     if (!card.isEmpty() && card != NonMember) {
         const Money credit = mode == CardPayment ? cardDeduction : Money();
-        db.exec(QStringLiteral("update 会员管理 set 卡内金额 = 卡内金额 + ?, "
-                               "当前积分 = 当前积分 - ? where 会员卡号 = ?"),
+        // An empty balance or score counts as 0, so that the credit is never lost in a NULL.
+        db.exec(QStringLiteral("update 会员管理 set 卡内金额 = coalesce(卡内金额, 0) + ?, "
+                               "当前积分 = coalesce(当前积分, 0) - ? where 会员卡号 = ?"),
                 {QVariant::fromValue(credit), received.toDouble(), card});
     }
 

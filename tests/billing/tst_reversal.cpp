@@ -199,6 +199,18 @@ void TestReversal::memberCardAndPointsAreRestored()
     QCOMPARE(memberBalance(d, card), units(60));
     QCOMPARE(memberPoints(d, card), units(100));
 
+    // An empty balance is credited as from 0.
+    d.exec(QStringLiteral("delete from 手牌开单"));
+    d.exec(QStringLiteral("delete from 手牌消费"));
+    d.exec(QStringLiteral("update 手牌管理 set 手牌状态 = ? where 手牌号码 = ?"),
+           {QStringLiteral("可用"), QStringLiteral("08")});
+    d.exec(QStringLiteral("update 会员管理 set 卡内金额 = null, 当前积分 = null"));
+    id = insertStoredBill(
+        d, memberBill(QStringLiteral("31"), QStringLiteral("卡内扣除"), 110, 10, 100));
+    QCOMPARE(BillReversal(d).reverse(id, ReversedAt).status, BillReversal::Status::Reversed);
+    QCOMPARE(memberBalance(d, card), units(100));
+    QCOMPARE(memberPoints(d, card), units(-10));
+
     // The member is gone: the rest of the reversal is done.
     d.exec(QStringLiteral("delete from 手牌开单"));
     d.exec(QStringLiteral("delete from 手牌消费"));
