@@ -134,9 +134,16 @@ int main(int argc, char** argv)
     }
 
     // One month's date range.
+    // The calendar month in the middle of the history.
+    const QDate middle =
+        stored::toDateTime(db.scalar(QStringLiteral("select 结帐时间 from 结帐管理 order by "
+                                                    "结帐时间 limit 1 offset ?"),
+                                     {QVariant::fromValue<qlonglong>(bills / 2)}))
+            .date();
+    const QDate monthStart(middle.year(), middle.month(), 1);
     TCxJzJlFm form(session, nullptr);
-    form.fromDate()->setDate(QDate(2025, 6, 1));
-    form.toDate()->setDate(QDate(2025, 6, 30));
+    form.fromDate()->setDate(monthStart);
+    form.toDate()->setDate(monthStart.addMonths(1).addDays(-1));
     std::vector<double> months;
     for (int run = 0; run < 7; ++run) {
         QElapsedTimer timer;
@@ -149,15 +156,23 @@ int main(int argc, char** argv)
     bench::report(QStringLiteral("records_month_ms"), median(months), QStringLiteral("ms"));
 
     // Reversing a bill of 100 lines on a free tag.
+    QStringList freeTags;
+    {
+        Rows tags = db.query(QStringLiteral("select 手牌号码 from 手牌管理 where 手牌状态 = ? "
+                                            "order by number limit 5"),
+                             {QStringLiteral("可用")});
+        while (tags.next())
+            freeTags << tags.text(QStringLiteral("手牌号码"));
+    }
+    if (freeTags.size() < 5)
+        return 6;
     std::vector<double> reversals;
     for (int run = 0; run < 5; ++run) {
-        const QString tag = QStringLiteral("A%1").arg(run + 1, 2, 10, QChar(u'0'));
+        const QString tag = freeTags.at(run);
         const QString number = QStringLiteral("R%1").arg(run);
         qint64 id = 0;
         {
             Transaction transaction(db);
-            db.exec(QStringLiteral("update 手牌管理 set 手牌状态 = ? where 手牌号码 = ?"),
-                    {QStringLiteral("可用"), tag});
             id = db.insertReturningKey(
                 QStringLiteral(
                     "insert into 结帐管理 (单据号, 手牌号码, 消费金额, 实收金额, 卡内扣除, "

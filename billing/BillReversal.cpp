@@ -62,25 +62,34 @@ BillReversal::Outcome BillReversal::reverse(qint64 headerId, const QDateTime& no
 
     Transaction transaction(db);
 
-    Rows header = db.query(QStringLiteral("select * from 结帐管理 where id = ?") + lock, {id});
-    if (!header.next())
-        return refused(Status::BillGone, {}, QStringLiteral("这笔结帐已经不存在,无法撤销!"));
-    const QString tag = header.text(QStringLiteral("手牌号码"));
-    const QString number = header.text(QStringLiteral("单据号"));
-    const QString card = header.text(QStringLiteral("会员卡号"));
-    const QString mode = header.text(QStringLiteral("结帐方式")).trimmed();
-    const Money received = header.money(QStringLiteral("实收金额"));
-    const Money cardDeduction = header.money(QStringLiteral("卡内扣除"));
-
-    Rows tagRow =
-        db.query(QStringLiteral("select 手牌状态 from 手牌管理 where 手牌号码 = ?"), {tag});
-    if (!tagRow.next())
+    QString tag, number, card, mode, tagState;
+    Money received, cardDeduction;
+    bool tagFound = false;
+    {
+        Rows header = db.query(QStringLiteral("select * from 结帐管理 where id = ?") + lock, {id});
+        if (!header.next())
+            return refused(Status::BillGone, {}, QStringLiteral("这笔结帐已经不存在,无法撤销!"));
+        tag = header.text(QStringLiteral("手牌号码"));
+        number = header.text(QStringLiteral("单据号"));
+        card = header.text(QStringLiteral("会员卡号"));
+        mode = header.text(QStringLiteral("结帐方式")).trimmed();
+        received = header.money(QStringLiteral("实收金额"));
+        cardDeduction = header.money(QStringLiteral("卡内扣除"));
+    }
+    {
+        Rows tagRow =
+            db.query(QStringLiteral("select 手牌状态 from 手牌管理 where 手牌号码 = ?"), {tag});
+        tagFound = tagRow.next();
+        if (tagFound)
+            tagState = tagRow.text(QStringLiteral("手牌状态"));
+    }
+    if (!tagFound)
         return refused(Status::TagMissing, tag,
                        QStringLiteral("没有找到 ") + tag +
                            QStringLiteral(" 这个牌号,故无法完成撤销操作!"));
     const QString notAvailable =
         QStringLiteral("牌号 ") + tag + QStringLiteral(" 当前状态不是可用状态,故无法完成撤销操作!");
-    if (tagRow.text(QStringLiteral("手牌状态")) != u"可用")
+    if (tagState != u"可用")
         return refused(Status::TagNotAvailable, tag, notAvailable);
 
     // Paid commission would be paid again once the lines are checked out anew.
@@ -104,30 +113,33 @@ BillReversal::Outcome BillReversal::reverse(qint64 headerId, const QDateTime& no
             {tag, QStringLiteral("散客"), QVariant::fromValue(Money()),
              QVariant::fromValue(Money()), openedAt, tag});
 
-    DiscountFlags discountFlags(db);
-    Rows details = db.query(QStringLiteral("select * from 结帐明细 where 单据号 = ? and "
-                                           "手牌号码 = ? order by ID"),
-                            {number, tag});
     const QString insertLine = QStringLiteral(
         "insert into 手牌消费(手牌号码, 商品名, 商品类型, 单价, 实际单价, 数量, 合计, 消费时间, "
         "是否计时, 状态, 员工编号, 员工姓名, 提成金额, 营业员, 主手牌号, 参与打折) "
         "values(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    DiscountFlags discountFlags(db);
     QList<QVariantList> lines;
-    while (details.next()) {
-        const QString goods = details.text(QStringLiteral("商品名"));
-        const QString type = details.text(QStringLiteral("商品类型"));
-        const QVariant price = QVariant::fromValue(details.money(QStringLiteral("单价")));
-        lines.append({details.text(QStringLiteral("手牌号码")), goods, type, price, price,
-                      QVariant::fromValue<qlonglong>(details.integer(QStringLiteral("数量"))),
-                      QVariant::fromValue(details.money(QStringLiteral("合计"))),
-                      details.value(QStringLiteral("消费时间")).isNull()
-                          ? QVariant()
-                          : QVariant(details.dateTime(QStringLiteral("消费时间"))),
-                      QVariant::fromValue<qlonglong>(details.integer(QStringLiteral("是否计时"))),
-                      QStringLiteral("消费完毕"), details.text(QStringLiteral("员工编号")),
-                      details.text(QStringLiteral("员工姓名")),
-                      QVariant::fromValue(details.money(QStringLiteral("提成金额"))),
-                      details.text(QStringLiteral("营业员")), tag, QString()});
+    {
+        Rows details = db.query(QStringLiteral("select * from 结帐明细 where 单据号 = ? and "
+                                               "手牌号码 = ? order by ID"),
+                                {number, tag});
+        while (details.next()) {
+            const QString goods = details.text(QStringLiteral("商品名"));
+            const QString type = details.text(QStringLiteral("商品类型"));
+            const QVariant price = QVariant::fromValue(details.money(QStringLiteral("单价")));
+            lines.append(
+                {details.text(QStringLiteral("手牌号码")), goods, type, price, price,
+                 QVariant::fromValue<qlonglong>(details.integer(QStringLiteral("数量"))),
+                 QVariant::fromValue(details.money(QStringLiteral("合计"))),
+                 details.value(QStringLiteral("消费时间")).isNull()
+                     ? QVariant()
+                     : QVariant(details.dateTime(QStringLiteral("消费时间"))),
+                 QVariant::fromValue<qlonglong>(details.integer(QStringLiteral("是否计时"))),
+                 QStringLiteral("消费完毕"), details.text(QStringLiteral("员工编号")),
+                 details.text(QStringLiteral("员工姓名")),
+                 QVariant::fromValue(details.money(QStringLiteral("提成金额"))),
+                 details.text(QStringLiteral("营业员")), tag, QString()});
+        }
     }
     for (QVariantList& line : lines) {
         line[15] = discountFlags.forLine(line.at(1).toString(), line.at(2).toString());
