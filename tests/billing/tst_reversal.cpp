@@ -3,6 +3,9 @@
 #include "billing/BillReversal.h"
 
 #include <QTest>
+#include <QThread>
+
+#include <thread>
 
 using namespace shoupai;
 using namespace shoupai::test;
@@ -68,6 +71,7 @@ private slots:
     void groupBillReopensOnCheckedOutTagAlone();
     void refusalsChangeNothing();
     void failureHalfwayLeavesEverythingAsBefore();
+    void tagTakenByAnotherWorkstationMeanwhile();
 };
 
 void TestReversal::cashBillReopensOnItsTag()
@@ -332,6 +336,42 @@ void TestReversal::failureHalfwayLeavesEverythingAsBefore()
     QCOMPARE(BillReversal(d).reverse(id, ReversedAt).status, BillReversal::Status::Reversed);
     QCOMPARE(memberBalance(d, QStringLiteral("M001")), units(60));
     QCOMPARE(memberPoints(d, QStringLiteral("M001")), units(100));
+}
+
+void TestReversal::tagTakenByAnotherWorkstationMeanwhile()
+{
+    SeededDatabase db;
+    Database& d = db.database();
+    addTag(d, QStringLiteral("08"));
+    const qint64 id = insertStoredBill(d, cashBillOf08());
+
+    // Another workstation opens a bill on the tag and has not committed yet
+    // when this one reverses: the tag must not end up with two open bills.
+    d.begin();
+    d.exec(QStringLiteral("update 手牌管理 set 手牌状态 = ? where 手牌号码 = ?"),
+           {QStringLiteral("占用"), QStringLiteral("08")});
+    d.exec(QStringLiteral("insert into 手牌开单 (手牌号码, 顾客姓名, 主手牌号) values (?, ?, ?)"),
+           {QStringLiteral("08"), QStringLiteral("新客人"), QStringLiteral("08")});
+    BillReversal::Outcome outcome;
+    QString failure;
+    std::thread workstation([&] {
+        std::unique_ptr<Database> other = db.openAnother();
+        try {
+            outcome = BillReversal(*other).reverse(id, ReversedAt);
+        } catch (const DatabaseError& error) {
+            failure = error.text();
+        }
+    });
+    QThread::msleep(300);
+    d.commit();
+    workstation.join();
+
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(outcome.status, BillReversal::Status::TagNotAvailable);
+    QCOMPARE(count(d, QStringLiteral("手牌开单")), 1);
+    QCOMPARE(count(d, QStringLiteral("手牌消费")), 0);
+    QCOMPARE(count(d, QStringLiteral("结帐管理")), 1);
+    QCOMPARE(count(d, QStringLiteral("结帐明细")), 2);
 }
 
 QTEST_GUILESS_MAIN(TestReversal)
