@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace shoupai {
@@ -54,7 +55,7 @@ QString PosPrinterPort::devicePath(const QString& portName, QString* error)
     return {};
 }
 
-QString PosPrinterPort::write(const QString& portName, const QByteArray& bytes)
+QString PosPrinterPort::write(const QString& portName, const QByteArray& bytes, int stallMs)
 {
     QString error;
     const QString path = devicePath(portName, &error);
@@ -62,8 +63,8 @@ QString PosPrinterPort::write(const QString& portName, const QByteArray& bytes)
         return error;
 
     const QByteArray native = QFile::encodeName(path);
-    // Non-blocking open: a serial line without carrier or a pipe nobody reads
-    // must not hang the till; writing then blocks as usual. Only a path the
+    // The port stays non-blocking: a serial line without carrier, a printer out
+    // of paper or a pipe nobody reads must not hang the till. Only a path the
     // operator typed is created: a missing device must not become a file in /dev.
     int mode = O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
     if (portName.contains(u'/'))
@@ -71,24 +72,38 @@ QString PosPrinterPort::write(const QString& portName, const QByteArray& bytes)
     const int fd = ::open(native.constData(), mode, 0644);
     if (fd < 0)
         return QStringLiteral("无法打开打印端口 %1: %2").arg(path, systemText(errno));
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 
+    const auto failed = [&path](int error) {
+        return QStringLiteral("打印端口 %1 写入失败: %2").arg(path, systemText(error));
+    };
     QString failure;
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            failure = QStringLiteral("打印端口 %1 写入失败: %2").arg(path, systemText(errno));
+        if (written >= 0) {
+            done += written;
+            continue;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            failure = failed(errno);
             break;
         }
-        done += written;
+        // The device takes no more for now: wait for it, but not for ever.
+        pollfd ready{fd, POLLOUT, 0};
+        const int polled = ::poll(&ready, 1, stallMs);
+        if (polled == 0) {
+            failure = failed(ETIMEDOUT);
+            break;
+        }
+        if (polled < 0 && errno != EINTR) {
+            failure = failed(errno);
+            break;
+        }
     }
     if (::close(fd) != 0 && failure.isEmpty())
-        failure = QStringLiteral("打印端口 %1 写入失败: %2").arg(path, systemText(errno));
+        failure = failed(errno);
     return failure;
 }
 

@@ -21,7 +21,8 @@ public:
     static bool print(const QString& portName, const QByteArray& bytes);
 
     // The same without the prompter: the reason of a failure, empty on success.
-    static QString write(const QString& portName, const QByteArray& bytes);
+    // A device that accepts nothing for stallMs milliseconds has failed.
+    static QString write(const QString& portName, const QByteArray& bytes, int stallMs = 10000);
 };
 
 } // namespace shoupai

@@ -15,8 +15,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace shoupai;
 using namespace shoupai::test;
@@ -331,6 +333,14 @@ void TestReceipt::portWritesAndReportsFailures()
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QVERIFY(!PosPrinterPort::print(fifo, bytes));
     QVERIFY(prompter.lastText().endsWith(QString::fromLocal8Bit(strerror(ENXIO))));
+
+    // A reader that takes nothing: the write gives up instead of hanging.
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    const QString stalled = PosPrinterPort::write(fifo, QByteArray(1 << 20, 'x'), 100);
+    ::close(reader);
+    QCOMPARE(stalled, QStringLiteral("打印端口 %1 写入失败: %2")
+                          .arg(fifo, QString::fromLocal8Bit(strerror(ETIMEDOUT))));
 
     // "0" (the missing key) is refused and leaves no file in the working folder.
     const QString previous = QDir::currentPath();
