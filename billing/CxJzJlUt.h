@@ -1,9 +1,19 @@
 #pragma once
 
+#include "common/ReportLayout.h"
+
+#include <QDate>
 #include <QDialog>
+
+class QComboBox;
+class QDateEdit;
+class QLineEdit;
+class QMenu;
+class QPushButton;
 
 namespace shoupai {
 
+class DataGrid;
 class Session;
 class TagBoard;
 
@@ -14,9 +24,48 @@ class TCxJzJlFm : public QDialog
 public:
     TCxJzJlFm(Session& session, TagBoard* board, QWidget* parent = nullptr);
 
+    // Every stored bill by checkout time, as on showing.
+    void ShowAll();
+    // "查询": the bills whose chosen column contains the text. A typed name
+    // that is no column of 结帐管理 is refused and runs nothing.
+    void Search();
+    // "日期统计": bills checked out from the start of "从" to the midnight
+    // that ends "到", of the chosen state unless "全部".
+    void DateRange();
+    // "打印当前账单": the reprint receipt of the current bill to the POS printer.
+    void BuDaHs();
+    // "打印全部记录": the listed bills in the records report.
+    void PrintAll();
+    // "Excel": every column of the listed bills into a workbook.
+    void ExportToExcel();
+    // "撤销结帐": reopens the current bill on its tag after asking.
+    void CheXiaoHs();
+
+    // The A4 report of "打印全部记录".
+    static ReportLayout recordsReport();
+
+    DataGrid* grid() const { return m_grid; }
+    QComboBox* columnField() const { return m_column; }
+    QLineEdit* textField() const { return m_text; }
+    QDateEdit* fromDate() const { return m_from; }
+    QDateEdit* toDate() const { return m_to; }
+    QComboBox* stateField() const { return m_state; }
+    QMenu* gridMenu() const { return m_menu; }
+
 private:
+    void buildControls();
+    void list(const QString& statement, const QVariantList& parameters);
+    QPushButton* button(const QString& caption, const QString& name);
+
     Session& m_session;
     TagBoard* m_board;
+    DataGrid* m_grid = nullptr;
+    QComboBox* m_column = nullptr;
+    QLineEdit* m_text = nullptr;
+    QDateEdit* m_from = nullptr;
+    QDateEdit* m_to = nullptr;
+    QComboBox* m_state = nullptr;
+    QMenu* m_menu = nullptr;
 };
 
 } // namespace shoupai

@@ -2,6 +2,9 @@
 
 #include <QDialog>
 
+class QComboBox;
+class QRadioButton;
+
 namespace shoupai {
 
 class Session;
@@ -13,8 +16,18 @@ class TPosPrtSetFm : public QDialog
 public:
     explicit TPosPrtSetFm(Session& session, QWidget* parent = nullptr);
 
+    // "应用": stores both settings in system.ini, switches the port at once and closes.
+    void Apply();
+
+    QRadioButton* previewButton() const { return m_preview; }
+    QRadioButton* directButton() const { return m_direct; }
+    QComboBox* portField() const { return m_port; }
+
 private:
     Session& m_session;
+    QRadioButton* m_preview = nullptr;
+    QRadioButton* m_direct = nullptr;
+    QComboBox* m_port = nullptr;
 };
 
 } // namespace shoupai

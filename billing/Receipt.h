@@ -1,16 +1,21 @@
 #pragma once
 
+#include "common/ReportLayout.h"
 #include "platform/Money.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QVariantList>
+
+#include <optional>
 
 class QWidget;
 
 namespace shoupai {
 
+class Database;
 class Session;
 
 // One consumption line as a receipt prints it.
@@ -47,5 +52,49 @@ QByteArray CheckoutReceiptBytes(const CheckoutReceipt& receipt);
 // in the database changes.
 void PrintCheckoutReceipt(Session& session, const CheckoutReceipt& receipt, bool preview,
                           QWidget* parent = nullptr);
+
+// A stored bill as "打印当前账单" reprints it: its header and its lines.
+struct ReprintReceipt
+{
+    QString shopName, shopAddress, shopTel;
+    QString tag;
+    QDateTime entryTime;
+    QString billNumber;
+    QList<ReceiptItem> items; // unit price: the line's former actual unit price
+    Money consumption, received;
+    QString operatorName;
+    QDateTime printedAt;
+};
+
+// One item line: name (16 or 48 bytes), quantity (3), whole unit price (6), total (7).
+QByteArray ReceiptItemLine(const ReceiptItem& item);
+
+// The reprint receipt as the bytes the POS printer receives (GBK, CR LF).
+QByteArray ReprintReceiptBytes(const ReprintReceipt& receipt);
+
+// Reads the stored bill whose 结帐管理 row has the given id, with the session's
+// shop texts; nothing when the row is gone. Throws DatabaseError.
+std::optional<ReprintReceipt> LoadReprintReceipt(Session& session, qint64 headerId);
+
+// "打印当前账单": writes the reprint of the stored bill to the session's port.
+// Failures are shown through the prompter; returns whether it was printed.
+bool PrintStoredBill(Session& session, qint64 headerId);
+
+// The checkout report the preview shows: the layout over the group's open
+// lines, with the statement and values that read them.
+struct CheckoutReport
+{
+    ReportLayout layout;
+    QString statement;
+    QVariantList parameters;
+};
+
+// Builds the checkout report; reads the group's first line for its entry time
+// and tag. Throws DatabaseError.
+CheckoutReport BuildCheckoutReport(const Database& database, const CheckoutReceipt& receipt);
+
+// The text of the card balance in the report: what is left on the card after
+// this bill when paid by card, else the balance itself.
+QString CheckoutReportCardBalanceText(const CheckoutReceipt& receipt);
 
 } // namespace shoupai
