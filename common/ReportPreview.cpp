@@ -23,10 +23,53 @@ QString pdfName(const ReportLayout& layout)
            QStringLiteral(".pdf");
 }
 
+class DialogReportPreviewer final : public ReportPreviewer
+{
+public:
+    void show(Database& database, const ReportLayout& layout, const QString& statement,
+              const QVariantList& parameters, QWidget* parent) override;
+};
+
+DialogReportPreviewer dialogPreviewer;
+ReportPreviewer* installedPreviewer = nullptr;
+
 } // namespace
+
+ReportPreviewer& ReportPreviewer::current()
+{
+    return installedPreviewer ? *installedPreviewer : dialogPreviewer;
+}
+
+void ReportPreviewer::install(ReportPreviewer* previewer)
+{
+    installedPreviewer = previewer;
+}
+
+ScriptedReportPreviewer::ScriptedReportPreviewer() : m_previous(installedPreviewer)
+{
+    install(this);
+}
+
+ScriptedReportPreviewer::~ScriptedReportPreviewer()
+{
+    install(m_previous);
+}
+
+void ScriptedReportPreviewer::show(Database&, const ReportLayout& layout, const QString& statement,
+                                   const QVariantList& parameters, QWidget*)
+{
+    m_shown.append({layout, statement, parameters});
+}
 
 void ShowReportPreview(Database& database, const ReportLayout& layout, const QString& statement,
                        const QVariantList& parameters, QWidget* parent)
+{
+    ReportPreviewer::current().show(database, layout, statement, parameters, parent);
+}
+
+void DialogReportPreviewer::show(Database& database, const ReportLayout& layout,
+                                 const QString& statement, const QVariantList& parameters,
+                                 QWidget* parent)
 {
     ReportRenderer renderer(database);
     // One moment for every repaint of the preview and for the printed pages.
