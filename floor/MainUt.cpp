@@ -103,7 +103,7 @@ QAction* TMainFm::addEntry(QMenu* menu, const QString& caption, const Gate& gate
     m_gates.insert(entry, gate);
     if (!command) {
         // The screen behind it is not part of the program yet.
-        entry->setEnabled(false);
+        setOffered(entry, false);
         m_pending << caption;
     } else {
         connect(entry, &QAction::triggered, this, [this, entry, command] {
@@ -116,7 +116,7 @@ QAction* TMainFm::addEntry(QMenu* menu, const QString& caption, const Gate& gate
         });
     }
     if (gate.permission && !gate.refused && !permitted(*gate.permission))
-        entry->setEnabled(false);
+        setOffered(entry, false);
     if (menu == m_popup)
         m_popupActions << entry;
     else
@@ -241,11 +241,11 @@ void TMainFm::buildToolBar()
         if (command)
             connect(entry, &QAction::triggered, this, command);
         else {
-            entry->setEnabled(false);
+            setOffered(entry, false);
             m_pending << caption;
         }
         if (gate && !permitted(*gate))
-            entry->setEnabled(false);
+            setOffered(entry, false);
         m_actions << entry;
         return entry;
     };
@@ -523,6 +523,20 @@ QAction* TMainFm::action(const QString& caption) const
     return nullptr;
 }
 
+void TMainFm::setOffered(QAction* entry, bool offered)
+{
+    // A hidden action reads as disabled whatever it is set to, so what the
+    // entry offers is kept beside it.
+    entry->setProperty("offered", offered);
+    entry->setEnabled(offered);
+}
+
+bool TMainFm::isOffered(const QAction* entry)
+{
+    const QVariant offered = entry->property("offered");
+    return offered.isValid() ? offered.toBool() : true;
+}
+
 QAction* TMainFm::popupAction(const QString& caption) const
 {
     for (QAction* entry : m_popupActions) {
@@ -763,7 +777,7 @@ void TMainFm::preparePopup()
     const QList<QAction*> entries = m_popupActions;
     if (!item) {
         for (QAction* entry : entries)
-            entry->setEnabled(false);
+            setOffered(entry, false);
         return;
     }
     ShowSelectedLines();
@@ -789,7 +803,7 @@ void TMainFm::preparePopup()
         const Gate gate = m_gates.value(entry);
         const bool allowed = !gate.permission || gate.refused || permitted(*gate.permission);
         const bool hasScreen = !m_pending.contains(entry->text());
-        entry->setEnabled(offered[picture][i] && allowed && hasScreen);
+        setOffered(entry, offered[picture][i] && allowed && hasScreen);
     }
 }
 

@@ -81,6 +81,9 @@ public:
     // first, then the menus themselves).
     QAction* action(const QString& caption) const;
     QAction* popupAction(const QString& caption) const;
+    // Whether an entry is enabled for the operator and the selected tile; also
+    // for hidden entries, which Qt always reports as disabled.
+    static bool isOffered(const QAction* entry);
     QMenu* tilePopup() const { return m_popup; }
     QTabBar* roomTabs() const { return m_roomTabs; }
     QListWidget* tileList() const { return m_tiles; }
@@ -135,6 +138,7 @@ private:
     QLabel* addPanelLine(QFormLayout* form, const QString& caption, const char* name);
 
     QListWidgetItem* selectedItem() const;
+    void setOffered(QAction* entry, bool offered);
     bool permitted(Permission permission) const;
     int runModal(QDialog& dialog);
     void terminate();
