@@ -153,7 +153,7 @@ void TMainFm::buildMenus()
 
     QMenu* queries = menu(QStringLiteral("查询统计"));
     if (!permitted(Permission::BusinessQueries))
-        queries->menuAction()->setEnabled(false);
+        setOffered(queries->menuAction(), false);
     addEntry(queries, QStringLiteral("当前消费查询"), none, pending);
     addEntry(queries, QStringLiteral("营业额查询"), none, pending, true);
     addEntry(queries, QStringLiteral("帐单查询"), none, [this] {
