@@ -400,13 +400,14 @@ void TMainFm::buildBoard()
     m_grid->setObjectName(QStringLiteral("linesGrid"));
     m_grid->setAccessibleName(QStringLiteral("消费明细"));
     m_grid->setKindTable(QStringLiteral("手牌消费"));
-    // The discount of a line is kept in 折扣; its column is titled as the venue knows it.
+    // The discount of a line is kept in 折扣; its column is titled as the venue
+    // knows it. Amount columns are wide enough for their two decimals.
     m_grid->setColumns({
         GridColumn::plain(QStringLiteral("商品名"), {}, 100),
-        GridColumn::plain(QStringLiteral("单价"), {}, 30),
-        GridColumn::plain(QStringLiteral("折扣"), QStringLiteral("打折率"), 45),
-        GridColumn::plain(QStringLiteral("数量"), {}, 30),
-        GridColumn::plain(QStringLiteral("合计"), {}, 40),
+        GridColumn::plain(QStringLiteral("单价"), {}, 60),
+        GridColumn::plain(QStringLiteral("折扣"), QStringLiteral("打折率"), 50),
+        GridColumn::plain(QStringLiteral("数量"), {}, 40),
+        GridColumn::plain(QStringLiteral("合计"), {}, 70),
         GridColumn::plain(QStringLiteral("消费时间"), {}, 140),
         GridColumn::plain(QStringLiteral("员工编号"), {}, 80),
         GridColumn::plain(QStringLiteral("员工姓名"), {}, 80),
