@@ -69,6 +69,10 @@ QString dateTimeText(const QDateTime& moment)
 TMainFm::TMainFm(Session& session, QWidget* parent)
     : QMainWindow(parent), m_session(session),
       m_urlOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      m_previewer([this](const ReportLayout& layout, const QString& statement,
+                         const QVariantList& parameters) {
+          ShowReportPreview(m_session.database(), layout, statement, parameters, this);
+      }),
       m_clock([] { return QDateTime::currentDateTime(); })
 {
     setObjectName(QStringLiteral("TMainFm"));
@@ -967,7 +971,7 @@ void TMainFm::printLines()
         statement = QStringLiteral("select * from 手牌消费 where 1 = 0");
         parameters.clear();
     }
-    ShowReportPreview(m_session.database(), boardReportLayout(), statement, parameters, this);
+    m_previewer(boardReportLayout(), statement, parameters);
 }
 
 void TMainFm::exportLines()

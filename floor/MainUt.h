@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Permissions.h"
+#include "common/ReportLayout.h"
 #include "floor/TagBoard.h"
 
 #include <QDateTime>
@@ -9,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTabBar>
+#include <QVariantList>
 
 #include <functional>
 #include <optional>
@@ -105,6 +107,10 @@ public:
     // How the help document is handed to the desktop.
     using UrlOpener = std::function<bool(const QUrl&)>;
     void setUrlOpener(UrlOpener opener) { m_urlOpener = std::move(opener); }
+    // How a report is handed to the previewer; tests look at what it gets.
+    using ReportPreviewer =
+        std::function<void(const ReportLayout&, const QString&, const QVariantList&)>;
+    void setReportPreviewer(ReportPreviewer previewer) { m_previewer = std::move(previewer); }
     // The current time for the clock and the time used; tests fix it.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     // The name the next backup proposes comes from the last one of the run.
@@ -173,6 +179,7 @@ private:
 
     ModalRunner m_modalRunner;
     UrlOpener m_urlOpener;
+    ReportPreviewer m_previewer;
     std::function<QDateTime()> m_clock;
     QString m_lastBackupName;
     bool m_exiting = false;

@@ -426,9 +426,9 @@ void TestCommands::printAndExportTheLines()
     QCOMPARE(items[1].text, QStringLiteral("合计:"));
     QCOMPARE(items[1].field, QStringLiteral("合计"));
     QCOMPARE(items[1].suffix, QStringLiteral("元"));
-    const QString printed = (layout.titles + layout.headings + layout.footers).join(u' ');
-    QVERIFY(printed.contains(QStringLiteral("[DATE]")));
-    QVERIFY(printed.contains(QStringLiteral("[TIME]")));
+    const QString printedTexts = (layout.titles + layout.headings + layout.footers).join(u' ');
+    QVERIFY(printedTexts.contains(QStringLiteral("[DATE]")));
+    QVERIFY(printedTexts.contains(QStringLiteral("[TIME]")));
 
     Venue venue;
     openBill(venue.db(), QStringLiteral("A03"), QStringLiteral("A03"));
@@ -446,7 +446,23 @@ void TestCommands::printAndExportTheLines()
     QCOMPARE(desktop.opened().size(), 1);
     QVERIFY(QFileInfo(desktop.opened().first()).size() > 0);
     QCOMPARE(main.linesGrid()->recordCount(), 1);
+    QString printed;
+    QVariantList printedValues;
+    main.setReportPreviewer(
+        [&](const ReportLayout& shown, const QString& statement, const QVariantList& values) {
+            QCOMPARE(shown.columns.size(), layout.columns.size());
+            printed = statement;
+            printedValues = values;
+        });
     main.button(QStringLiteral("打印"))->click();
+    QCOMPARE(printedValues, QVariantList{QStringLiteral("A03")});
+    auto check = venue.storage().openAnother();
+    QCOMPARE(check->query(printed, printedValues).columnCount() > 8, true);
+    // A free tile prints an empty list, never every open line.
+    QVERIFY(main.selectTile(QStringLiteral("A01")));
+    main.button(QStringLiteral("打印"))->click();
+    Rows none = check->query(printed, printedValues);
+    QVERIFY(!none.next());
     QCOMPARE(prompter.shown().size(), 0);
 }
 
