@@ -44,15 +44,19 @@ QString tagStateText(int picture)
 
 QIcon tagIcon(int picture)
 {
-    static const char* const files[] = {":/tag-available.svg", ":/tag-occupied.svg",
-                                        ":/tag-reserved.svg", ":/tag-out-of-service.svg"};
+    // Loaded once: every tile shares the four pictures.
+    static const std::array<QIcon, 4> icons = [] {
+        registerResources();
+        static const char* const files[] = {":/tag-available.svg", ":/tag-occupied.svg",
+                                            ":/tag-reserved.svg", ":/tag-out-of-service.svg"};
+        std::array<QIcon, 4> loaded;
+        for (int i = 0; i < 4; ++i)
+            loaded[i].addFile(QString::fromLatin1(files[i]), QSize(64, 64));
+        return loaded;
+    }();
     if (picture < 0 || picture > 3)
         picture = AvailablePicture;
-    static const bool registered = (registerResources(), true);
-    Q_UNUSED(registered);
-    QIcon icon;
-    icon.addFile(QString::fromLatin1(files[picture]), QSize(64, 64));
-    return icon;
+    return icons[picture];
 }
 
 QString elapsedText(qint64 seconds)
