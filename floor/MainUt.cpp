@@ -250,6 +250,10 @@ void TMainFm::buildToolBar()
         }
         if (gate && !permitted(*gate))
             setOffered(entry, false);
+        if (QWidget* shown = tools->widgetForAction(entry)) {
+            shown->setObjectName(name);
+            shown->setAccessibleName(caption);
+        }
         m_actions << entry;
         return entry;
     };
