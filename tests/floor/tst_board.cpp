@@ -51,6 +51,7 @@ private slots:
     void popupEnablingByStateAndPermission();
     void doubleClickHonoursGatesAndOpensOneScreen();
     void timerFollowsTheServerOnly();
+    void mouseClickAndDoubleClick();
 };
 
 void TestBoard::tabsTilesAndPictures()
@@ -376,6 +377,32 @@ void TestBoard::timerFollowsTheServerOnly()
     } else {
         QCOMPARE(prompter.shown().size(), 0);
     }
+}
+
+void TestBoard::mouseClickAndDoubleClick()
+{
+    Venue venue;
+    openBill(venue.db(), QStringLiteral("A03"), QStringLiteral("A03"));
+    ScriptedPrompter prompter;
+    TMainFm main(venue.session());
+    ScreenRecorder screens(main);
+    main.resize(1200, 800);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QListWidget* tiles = main.tileList();
+    auto centreOf = [tiles](const QString& tag) {
+        const QList<QListWidgetItem*> found = tiles->findItems(tag, Qt::MatchExactly);
+        return tiles->visualItemRect(found.value(0)).center();
+    };
+    QTest::mouseClick(tiles->viewport(), Qt::LeftButton, {}, centreOf(QStringLiteral("A03")));
+    QCOMPARE(main.shownTag(), QStringLiteral("A03"));
+    QCOMPARE(main.panelText(QStringLiteral("当前状态:")), QStringLiteral("占用"));
+    QTest::mouseDClick(tiles->viewport(), Qt::LeftButton, {}, centreOf(QStringLiteral("A03")));
+    QCOMPARE(screens.opened(), QStringList{QStringLiteral("TAddConsumeFm")});
+    QTest::mouseClick(tiles->viewport(), Qt::LeftButton, {}, centreOf(QStringLiteral("A01")));
+    QTest::mouseDClick(tiles->viewport(), Qt::LeftButton, {}, centreOf(QStringLiteral("A01")));
+    QCOMPARE(screens.opened().last(), QStringLiteral("TOpenDanFm"));
+    QCOMPARE(prompter.shown().size(), 0);
 }
 
 QTEST_MAIN(TestBoard)
