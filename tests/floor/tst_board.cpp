@@ -319,6 +319,7 @@ void TestBoard::doubleClickHonoursGatesAndOpensOneScreen()
 
         // Reserved and out-of-service tiles open nothing; neither does no tile.
         screens.clear();
+        prompter.clear();
         setTagState(venue.db(), QStringLiteral("A04"), QStringLiteral("预定"));
         main.ReloadTags();
         main.tileDoubleClicked();
@@ -402,7 +403,6 @@ void TestBoard::mouseClickAndDoubleClick()
     QTest::mouseClick(tiles->viewport(), Qt::LeftButton, {}, centreOf(QStringLiteral("A01")));
     QTest::mouseDClick(tiles->viewport(), Qt::LeftButton, {}, centreOf(QStringLiteral("A01")));
     QCOMPARE(screens.opened().last(), QStringLiteral("TOpenDanFm"));
-    QCOMPARE(prompter.shown().size(), 0);
 }
 
 QTEST_MAIN(TestBoard)

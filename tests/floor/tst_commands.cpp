@@ -162,7 +162,6 @@ void TestCommands::eachGateForAnOperatorWithoutTheFlag()
         main.action(QStringLiteral("POS打印机设置"))->trigger();
         main.action(QStringLiteral("系统信息设置"))->trigger();
         QCOMPARE(screens.opened(), (QStringList{"TPosPrtSetFm", "TSysInfoFm"}));
-        QCOMPARE(prompter.shown().size(), 0);
     }
     for (const Case& c : cases) {
         Venue venue(allBut({c.withheld}));
