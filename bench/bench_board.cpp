@@ -1,0 +1,188 @@
+// The board's two hot paths: rebuilding a tab of 1,000 tiles, and one timer
+// tick against the server (state counts and the selected tile).
+//
+// board_tick_pg_ms needs a PostgreSQL server: SHOUPAI_TEST_PG="host=..;port=..;user=.."
+// (without it the figure is skipped and said so on standard error).
+
+#include "app/Session.h"
+#include "common/Prompter.h"
+#include "floor/MainUt.h"
+#include "platform/Schema.h"
+#include "support/BenchReport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUuid>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace shoupai;
+
+namespace {
+
+constexpr int TagCount = 1000;
+
+// The first room type gets 1,000 tags in every state; the others keep theirs.
+void fillBigRoom(Database& db)
+{
+    Transaction transaction(db);
+    const QString room = db.scalar(QStringLiteral("select 包厢类型 from 包厢类型")).toString();
+    db.exec(QStringLiteral("delete from 手牌管理 where 所属包厢 = ?"), {room});
+    const QString states[] = {QStringLiteral("可用"), QStringLiteral("可用"),
+                              QStringLiteral("占用"), QStringLiteral("预定"),
+                              QStringLiteral("停用")};
+    for (int i = 0; i < TagCount; ++i) {
+        db.exec(QStringLiteral("insert into 手牌管理 (手牌号码, 所属包厢, 手牌状态, number) "
+                               "values (?, ?, ?, ?)"),
+                {QStringLiteral("B%1").arg(i, 4, 10, QChar(u'0')), room, states[i % 5],
+                 QVariant::fromValue<qlonglong>(1000 + i)});
+    }
+    transaction.commit();
+}
+
+double median(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+void writeIni(const QString& folder, const QString& backend, const QString& connection)
+{
+    QFile file(QDir(folder).filePath(QStringLiteral("system.ini")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    const QString key = backend == u"s" ? QStringLiteral("cs") : QStringLiteral("csaccess");
+    file.write(QStringLiteral("[part1]\nabc=%1\n%2=%3\n[QV582]\nsoftname=bench\n")
+                   .arg(backend, key, connection)
+                   .toUtf8());
+}
+
+void benchReload(const QString& folder)
+{
+    const QString connection = QStringLiteral("Provider=SQLite;Data Source=bench.db");
+    {
+        Database db;
+        db.open(ConnectionDescription::parse(connection), folder);
+        Schema::create(db);
+        Schema::seed(db);
+        fillBigRoom(db);
+    }
+    writeIni(folder, QStringLiteral("a"), connection);
+    Session session;
+    session.start(folder);
+    session.permissions = Permissions::all();
+    TMainFm main(session);
+    main.resize(1280, 800);
+    main.show();
+    QApplication::processEvents();
+    if (main.tileList()->count() != TagCount) {
+        std::fprintf(stderr, "expected %d tiles, got %d\n", TagCount, main.tileList()->count());
+        return;
+    }
+    std::vector<double> samples;
+    for (int run = 0; run < 25; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        main.ReloadTags();
+        // The tiles are laid out and painted, as the operator sees them.
+        QApplication::processEvents();
+        main.tileList()->viewport()->repaint();
+        samples.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    bench::report(QStringLiteral("board_reload_1000_ms"), median(samples), QStringLiteral("ms"));
+}
+
+QHash<QString, QString> serverSettings()
+{
+    QHash<QString, QString> settings;
+    for (const QString& part :
+         qEnvironmentVariable("SHOUPAI_TEST_PG").split(u';', Qt::SkipEmptyParts)) {
+        const qsizetype eq = part.indexOf(u'=');
+        if (eq > 0)
+            settings.insert(part.left(eq).trimmed().toLower(), part.mid(eq + 1).trimmed());
+    }
+    return settings;
+}
+
+QString serverConnection(const QHash<QString, QString>& s, const QString& database)
+{
+    return QStringLiteral("Provider=PostgreSQL;Password=%1;User ID=%2;Initial Catalog=%3;"
+                          "Data Source=%4,%5;")
+        .arg(s.value(QStringLiteral("password")), s.value(QStringLiteral("user")), database,
+             s.value(QStringLiteral("host")),
+             s.value(QStringLiteral("port"), QStringLiteral("5432")));
+}
+
+void benchServerTick(const QString& folder)
+{
+    const QHash<QString, QString> settings = serverSettings();
+    if (settings.value(QStringLiteral("host")).isEmpty()) {
+        std::fprintf(stderr, "board_tick_pg_ms skipped: SHOUPAI_TEST_PG names no server\n");
+        return;
+    }
+    const QString name =
+        QStringLiteral("bench_board_%1").arg(QUuid::createUuid().toString(QUuid::Id128).left(8));
+    Database admin;
+    if (!admin.open(
+            ConnectionDescription::parse(serverConnection(settings, QStringLiteral("postgres"))),
+            folder)) {
+        std::fprintf(stderr, "board_tick_pg_ms skipped: %s\n", qPrintable(admin.lastError()));
+        return;
+    }
+    admin.exec(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0")
+                   .arg(admin.dialect().quote(name)));
+    const QString connection = serverConnection(settings, name);
+    {
+        Database db;
+        db.open(ConnectionDescription::parse(connection), folder);
+        Schema::create(db);
+        Schema::seed(db);
+        fillBigRoom(db);
+    }
+    writeIni(folder, QStringLiteral("s"), connection);
+    {
+        Session session;
+        session.start(folder);
+        session.permissions = Permissions::all();
+        TMainFm main(session);
+        main.clockTimer()->stop();
+        main.selectTile(QStringLiteral("B0002"));
+        std::vector<double> samples;
+        for (int run = 0; run < 50; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            main.tick();
+            samples.push_back(timer.nsecsElapsed() / 1e6);
+        }
+        bench::report(QStringLiteral("board_tick_pg_ms"), median(samples), QStringLiteral("ms"));
+        session.database().close();
+    }
+    admin.exec(
+        QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(admin.dialect().quote(name)));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    ConsolePrompter prompter;
+    QTemporaryDir reloadFolder;
+    QTemporaryDir tickFolder;
+    try {
+        benchReload(reloadFolder.path());
+        benchServerTick(tickFolder.path());
+    } catch (const DatabaseError& error) {
+        std::fprintf(stderr, "bench_board: %s\n", qPrintable(error.text()));
+        return 1;
+    }
+    return 0;
+}
