@@ -5,6 +5,9 @@
 #include "common/Prompter.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QTimer>
 
 #include <cstdio>
@@ -17,6 +20,11 @@ int runApplication(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("shoupai"));
     QApplication::setApplicationDisplayName(QStringLiteral("管理系统"));
+    // Qt's own texts (Yes/No, the print preview's tools) in the operators' language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     // Without a desktop to answer dialogs (benchmarks, process tests) messages go to stderr.
     std::unique_ptr<ConsolePrompter> console;
