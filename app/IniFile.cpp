@@ -88,8 +88,7 @@ int IniFile::findKey(int headerLine, const QString& key) const
     return -1;
 }
 
-QString IniFile::read(const QString& section, const QString& key,
-                      const QString& defaultValue) const
+QString IniFile::read(const QString& section, const QString& key, const QString& defaultValue) const
 {
     const int header = findSection(section);
     if (header < 0)

@@ -25,9 +25,9 @@ public:
     bool write(const QString& section, const QString& key, const QString& value);
 
 private:
-    int findSection(const QString& section) const;             // line of "[section]" or -1
-    int sectionEnd(int headerLine) const;                       // first line after the section
-    int findKey(int headerLine, const QString& key) const;      // line of the key or -1
+    int findSection(const QString& section) const;         // line of "[section]" or -1
+    int sectionEnd(int headerLine) const;                  // first line after the section
+    int findKey(int headerLine, const QString& key) const; // line of the key or -1
     bool save() const;
 
     QString m_path;

@@ -7,7 +7,8 @@
 namespace shoupai {
 
 // One flag per permission column of 管理员, in the order the login reads them.
-enum class Permission {
+enum class Permission
+{
     CashierCheckout,   // 收银结算
     Consumption,       // 消费管理
     GuestRegistration, // 来宾登记
@@ -44,7 +45,10 @@ class Permissions
 {
 public:
     bool has(Permission permission) const { return m_flags[static_cast<int>(permission)]; }
-    void set(Permission permission, bool granted) { m_flags[static_cast<int>(permission)] = granted; }
+    void set(Permission permission, bool granted)
+    {
+        m_flags[static_cast<int>(permission)] = granted;
+    }
     static Permissions all();
 
 private:

@@ -40,7 +40,8 @@ void Session::start(const QString& homeFolder)
     tel = m_config.read(QStringLiteral("QV582"), QStringLiteral("tel"));
     web = m_config.read(QStringLiteral("QV582"), QStringLiteral("web"));
     company = m_config.read(QStringLiteral("QV582"), QStringLiteral("Company"));
-    checkOutPrtPreview = m_config.read(QStringLiteral("PosPrt"), QStringLiteral("CheckOutPrtPreview"));
+    checkOutPrtPreview =
+        m_config.read(QStringLiteral("PosPrt"), QStringLiteral("CheckOutPrtPreview"));
     port = m_config.read(QStringLiteral("PosPrt"), QStringLiteral("port"));
     m_backendCode = m_config.read(QStringLiteral("part1"), QStringLiteral("abc"));
     m_connectionText = m_config.read(QStringLiteral("part1"), QStringLiteral("csaccess"));

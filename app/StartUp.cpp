@@ -7,8 +7,8 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 #include <memory>

@@ -22,8 +22,7 @@ QString captionOr(const QString& caption)
 
 void showBox(QMessageBox::Icon icon, const QString& text, const QString& caption)
 {
-    QMessageBox box(icon, captionOr(caption), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(icon, captionOr(caption), text, QMessageBox::Ok, QApplication::activeWindow());
     box.setObjectName(QStringLiteral("messageBox"));
     box.button(QMessageBox::Ok)->setObjectName(QStringLiteral("okButton"));
     box.exec();

@@ -13,7 +13,14 @@ namespace shoupai {
 class Prompter
 {
 public:
-    enum class Kind { Information, Warning, Error, Question, Input };
+    enum class Kind
+    {
+        Information,
+        Warning,
+        Error,
+        Question,
+        Input
+    };
 
     virtual ~Prompter() = default;
 

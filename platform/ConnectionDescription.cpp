@@ -38,12 +38,14 @@ ConnectionDescription ConnectionDescription::parse(const QString& text)
         result.filePath = source;
         return result;
     }
-    if (provider.startsWith(u"microsoft.jet.oledb") || provider.startsWith(u"microsoft.ace.oledb")) {
+    if (provider.startsWith(u"microsoft.jet.oledb") ||
+        provider.startsWith(u"microsoft.ace.oledb")) {
         result.kind = Kind::LegacyAccess;
         result.filePath = source;
-        result.problem = QStringLiteral("连接描述指向Access数据库文件%1,本程序不能直接打开Access文件,"
-                                        "请改用SQLite数据库文件或PostgreSQL服务器.")
-                             .arg(source.isEmpty() ? QString() : QStringLiteral(" ") + source);
+        result.problem =
+            QStringLiteral("连接描述指向Access数据库文件%1,本程序不能直接打开Access文件,"
+                           "请改用SQLite数据库文件或PostgreSQL服务器.")
+                .arg(source.isEmpty() ? QString() : QStringLiteral(" ") + source);
         return result;
     }
     if (provider.startsWith(u"sqloledb") || provider == u"postgresql" || provider == u"postgres") {

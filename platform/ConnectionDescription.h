@@ -12,16 +12,22 @@ namespace shoupai {
 //   Provider=Microsoft.Jet.OLEDB.4.0;...                     a legacy Access file
 struct ConnectionDescription
 {
-    enum class Kind { Invalid, Sqlite, Postgres, LegacyAccess };
+    enum class Kind
+    {
+        Invalid,
+        Sqlite,
+        Postgres,
+        LegacyAccess
+    };
 
     Kind kind = Kind::Invalid;
-    QString filePath;     // Sqlite: as written (relative to the home folder) ; LegacyAccess too
-    QString host;         // Postgres
-    int port = 5432;      // Postgres
-    QString database;     // Postgres
-    QString user;         // Postgres
-    QString password;     // Postgres
-    QString problem;      // why the text cannot be used, for the operator
+    QString filePath; // Sqlite: as written (relative to the home folder) ; LegacyAccess too
+    QString host;     // Postgres
+    int port = 5432;  // Postgres
+    QString database; // Postgres
+    QString user;     // Postgres
+    QString password; // Postgres
+    QString problem;  // why the text cannot be used, for the operator
 
     static ConnectionDescription parse(const QString& text);
     bool isUsable() const { return kind == Kind::Sqlite || kind == Kind::Postgres; }

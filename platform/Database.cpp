@@ -111,10 +111,22 @@ QString Rows::text(const QString& column) const
     return v.isNull() ? QString() : v.toString();
 }
 
-Money Rows::money(const QString& column) const { return stored::toMoney(value(column)); }
-Money Rows::number(const QString& column) const { return stored::toNumber(value(column)); }
-qint64 Rows::integer(const QString& column) const { return value(column).toLongLong(); }
-bool Rows::flag(const QString& column) const { return stored::toFlag(value(column)); }
+Money Rows::money(const QString& column) const
+{
+    return stored::toMoney(value(column));
+}
+Money Rows::number(const QString& column) const
+{
+    return stored::toNumber(value(column));
+}
+qint64 Rows::integer(const QString& column) const
+{
+    return value(column).toLongLong();
+}
+bool Rows::flag(const QString& column) const
+{
+    return stored::toFlag(value(column));
+}
 QDateTime Rows::dateTime(const QString& column) const
 {
     return stored::toDateTime(value(column));
@@ -140,9 +152,9 @@ bool Database::open(const ConnectionDescription& description, const QString& hom
         m_lastError = description.problem;
         return false;
     }
-    const Backend backend =
-        description.kind == ConnectionDescription::Kind::Postgres ? Backend::Postgres
-                                                                  : Backend::Sqlite;
+    const Backend backend = description.kind == ConnectionDescription::Kind::Postgres
+                                ? Backend::Postgres
+                                : Backend::Sqlite;
     m_dialect = Dialect::create(backend);
     QSqlDatabase db = QSqlDatabase::addDatabase(m_dialect->driverName(), m_connectionName);
     if (backend == Backend::Sqlite) {
@@ -290,8 +302,8 @@ QStringList Database::columns(const QString& table) const
         return names;
     if (backend() == Backend::Sqlite) {
         // pragma_table_info takes the table name as a bound value.
-        Rows rows = query(QStringLiteral("select name from pragma_table_info(?) order by cid"),
-                          {table});
+        Rows rows =
+            query(QStringLiteral("select name from pragma_table_info(?) order by cid"), {table});
         while (rows.next())
             names << rows.text(QStringLiteral("name"));
     } else {

@@ -45,12 +45,12 @@ public:
 
     QVariant value(const QString& column) const;
     bool isNull(const QString& column) const { return value(column).isNull(); }
-    QString text(const QString& column) const;           // NULL reads ""
-    Money money(const QString& column) const;            // NULL reads 0
-    Money number(const QString& column) const;           // decimals to four places; NULL 0
-    qint64 integer(const QString& column) const;         // NULL reads 0
-    bool flag(const QString& column) const;              // NULL reads false
-    QDateTime dateTime(const QString& column) const;     // NULL reads invalid
+    QString text(const QString& column) const;       // NULL reads ""
+    Money money(const QString& column) const;        // NULL reads 0
+    Money number(const QString& column) const;       // decimals to four places; NULL 0
+    qint64 integer(const QString& column) const;     // NULL reads 0
+    bool flag(const QString& column) const;          // NULL reads false
+    QDateTime dateTime(const QString& column) const; // NULL reads invalid
 
     QSqlQuery& query() { return m_query; }
 

@@ -6,7 +6,11 @@
 
 namespace shoupai {
 
-enum class Backend { Sqlite, Postgres };
+enum class Backend
+{
+    Sqlite,
+    Postgres
+};
 
 // What differs between the embedded SQLite file and the shared PostgreSQL
 // server. Nothing outside platform/ asks which engine it talks to; it asks
@@ -36,14 +40,14 @@ public:
     virtual QString beginTransaction() const = 0;
 
     // Physical column types.
-    virtual QString moneyType() const = 0;        // ten-thousandths, 64-bit
+    virtual QString moneyType() const = 0; // ten-thousandths, 64-bit
     virtual QString integerType() const = 0;
-    virtual QString numberType() const = 0;       // may carry decimals
+    virtual QString numberType() const = 0; // may carry decimals
     virtual QString textType() const = 0;
     virtual QString memoType() const = 0;
     virtual QString dateTimeType() const = 0;
     virtual QString booleanType() const = 0;
-    virtual QString autoNumberKey() const = 0;    // "integer key the database assigns"
+    virtual QString autoNumberKey() const = 0; // "integer key the database assigns"
     virtual QString currentDateDefault() const = 0;
     virtual QString falseLiteral() const = 0;
 

@@ -147,8 +147,8 @@ Money Money::times(qint64 quantity) const
 
 Money Money::times(Money factor) const
 {
-    return Money(checkedTicks(
-        divideRoundHalfEven(static_cast<__int128>(m_ticks) * factor.m_ticks, Scale)));
+    return Money(
+        checkedTicks(divideRoundHalfEven(static_cast<__int128>(m_ticks) * factor.m_ticks, Scale)));
 }
 
 Money Money::roundedToUnits() const

@@ -33,8 +33,8 @@ public:
     constexpr bool isZero() const { return m_ticks == 0; }
     constexpr bool isNegative() const { return m_ticks < 0; }
 
-    QString toString() const;              // shortest form
-    QString toFixed(int decimals) const;   // "12.50"; rounds half to even below four
+    QString toString() const;            // shortest form
+    QString toFixed(int decimals) const; // "12.50"; rounds half to even below four
     double toDouble() const { return double(m_ticks) / Scale; }
 
     constexpr Money operator-() const { return Money(-m_ticks); }

@@ -97,8 +97,8 @@ void seedPremises(Database& database)
                 state = QStringLiteral("停用");
             else if (tag == u"V10")
                 state = QStringLiteral("预定");
-            tags.append({tag, QString::fromUtf8(block.room), state, whole(++sortKey), QStringLiteral(""),
-                         QStringLiteral("")});
+            tags.append({tag, QString::fromUtf8(block.room), state, whole(++sortKey),
+                         QStringLiteral(""), QStringLiteral("")});
         }
     }
     insertRows(database, QStringLiteral("手牌管理"),

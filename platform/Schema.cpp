@@ -199,9 +199,9 @@ QList<TableDefinition> makeTables()
 
         // Administration
         [] {
-            TableDefinition admins{QStringLiteral("管理员"),
-                                   {{QStringLiteral("用户名"), K::Text},
-                                    {QStringLiteral("密码"), K::Text}}};
+            TableDefinition admins{
+                QStringLiteral("管理员"),
+                {{QStringLiteral("用户名"), K::Text}, {QStringLiteral("密码"), K::Text}}};
             for (const QString& flag : permissionColumns())
                 admins.columns.append({flag, K::Boolean});
             return admins;
@@ -279,8 +279,8 @@ QString columnSql(const Dialect& dialect, const QString& table, const ColumnDefi
     case K::Boolean:
         // A flag is either set or not: a NULL would make the screens' "= true" tests
         // and the login's reading of the permissions ambiguous.
-        type = dialect.booleanType() + QStringLiteral(" NOT NULL DEFAULT ") +
-               dialect.falseLiteral();
+        type =
+            dialect.booleanType() + QStringLiteral(" NOT NULL DEFAULT ") + dialect.falseLiteral();
         break;
     case K::AutoNumber:
         type = dialect.autoNumberKey();
@@ -331,13 +331,13 @@ void createTables(Database& database)
 const QStringList& permissionColumns()
 {
     static const QStringList columns = {
-        QStringLiteral("收银结算"),     QStringLiteral("消费管理"),   QStringLiteral("来宾登记"),
-        QStringLiteral("营业查询"),     QStringLiteral("会员管理"),   QStringLiteral("数据初始化"),
-        QStringLiteral("管理员设置"),   QStringLiteral("会员开户"),   QStringLiteral("会员充值"),
-        QStringLiteral("退回库存"),     QStringLiteral("商品管理"),   QStringLiteral("商品类型"),
-        QStringLiteral("手牌管理"),     QStringLiteral("员工管理"),   QStringLiteral("数据备份"),
-        QStringLiteral("数据恢复"),     QStringLiteral("免单"),       QStringLiteral("撤单"),
-        QStringLiteral("会员修改"),     QStringLiteral("会员删除"),   QStringLiteral("营业项目修改"),
+        QStringLiteral("收银结算"),     QStringLiteral("消费管理"), QStringLiteral("来宾登记"),
+        QStringLiteral("营业查询"),     QStringLiteral("会员管理"), QStringLiteral("数据初始化"),
+        QStringLiteral("管理员设置"),   QStringLiteral("会员开户"), QStringLiteral("会员充值"),
+        QStringLiteral("退回库存"),     QStringLiteral("商品管理"), QStringLiteral("商品类型"),
+        QStringLiteral("手牌管理"),     QStringLiteral("员工管理"), QStringLiteral("数据备份"),
+        QStringLiteral("数据恢复"),     QStringLiteral("免单"),     QStringLiteral("撤单"),
+        QStringLiteral("会员修改"),     QStringLiteral("会员删除"), QStringLiteral("营业项目修改"),
         QStringLiteral("营业项目删除"), QStringLiteral("商品进货"),
     };
     return columns;
@@ -383,10 +383,10 @@ int storedVersion(const Database& database)
 {
     if (!database.tableExists(versionTable()))
         return 0;
-    const QVariant value = database.scalar(
-        QStringLiteral("SELECT max(%1) FROM %2")
-            .arg(database.dialect().quote(QStringLiteral("version")),
-                 database.dialect().quote(versionTable())));
+    const QVariant value =
+        database.scalar(QStringLiteral("SELECT max(%1) FROM %2")
+                            .arg(database.dialect().quote(QStringLiteral("version")),
+                                 database.dialect().quote(versionTable())));
     return value.isNull() ? 0 : value.toInt();
 }
 

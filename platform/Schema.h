@@ -11,7 +11,17 @@
 namespace shoupai {
 
 // The kinds of stored value; each maps to a physical type per engine.
-enum class ColumnKind { Text, Memo, Integer, Number, Money, DateTime, Boolean, AutoNumber };
+enum class ColumnKind
+{
+    Text,
+    Memo,
+    Integer,
+    Number,
+    Money,
+    DateTime,
+    Boolean,
+    AutoNumber
+};
 
 struct ColumnDefinition
 {

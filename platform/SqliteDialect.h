@@ -24,7 +24,10 @@ public:
     {
         return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
     }
-    QString currentDateDefault() const override { return QStringLiteral("(date('now','localtime'))"); }
+    QString currentDateDefault() const override
+    {
+        return QStringLiteral("(date('now','localtime'))");
+    }
     QString falseLiteral() const override { return QStringLiteral("0"); }
 };
 

@@ -34,13 +34,15 @@ void TestConfig::readsWithoutRegardToCaseAndDefaultsToZero()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("system.ini"));
-    writeAll(path, "; comment\r\n[Part1]\r\nABC = s \r\ncsaccess=Provider=SQLite;Data Source=data.db\r\n"
-                   "[QV582]\r\nsoftname=浴场管理\r\n");
+    writeAll(path,
+             "; comment\r\n[Part1]\r\nABC = s \r\ncsaccess=Provider=SQLite;Data Source=data.db\r\n"
+             "[QV582]\r\nsoftname=浴场管理\r\n");
     IniFile ini(path);
     QCOMPARE(ini.read(QStringLiteral("part1"), QStringLiteral("abc")), QStringLiteral("s"));
     QCOMPARE(ini.read(QStringLiteral("PART1"), QStringLiteral("CsAccess")),
              QStringLiteral("Provider=SQLite;Data Source=data.db"));
-    QCOMPARE(ini.read(QStringLiteral("qv582"), QStringLiteral("SOFTNAME")), QStringLiteral("浴场管理"));
+    QCOMPARE(ini.read(QStringLiteral("qv582"), QStringLiteral("SOFTNAME")),
+             QStringLiteral("浴场管理"));
     QCOMPARE(ini.read(QStringLiteral("part1"), QStringLiteral("cs")), QStringLiteral("0"));
     QCOMPARE(ini.read(QStringLiteral("PosPrt"), QStringLiteral("port")), QStringLiteral("0"));
     // A key of another section is not found in this one.
@@ -54,7 +56,8 @@ void TestConfig::readsLegacyGbkFile()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("system.ini"));
-    const QString text = QStringLiteral("[QV582]\nsoftname=洗浴中心管理系统\nCompany=某某软件公司\n");
+    const QString text =
+        QStringLiteral("[QV582]\nsoftname=洗浴中心管理系统\nCompany=某某软件公司\n");
     const QByteArray gbkBytes = shoupai::gbk::encode(text);
     QVERIFY(gbkBytes != text.toUtf8());
     writeAll(path, gbkBytes);
@@ -75,10 +78,13 @@ void TestConfig::writesThroughKeepingTheRest()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("system.ini"));
-    writeAll(path, "; installed by the venue\n[part1]\nabc=a\n; the server\ncs=0\n\n[PosPrt]\nport=LPT1\n");
+    writeAll(
+        path,
+        "; installed by the venue\n[part1]\nabc=a\n; the server\ncs=0\n\n[PosPrt]\nport=LPT1\n");
     IniFile ini(path);
     QVERIFY(ini.write(QStringLiteral("PART1"), QStringLiteral("ABC"), QStringLiteral("s")));
-    QVERIFY(ini.write(QStringLiteral("part1"), QStringLiteral("ServerName"), QStringLiteral("10.0.0.5")));
+    QVERIFY(ini.write(QStringLiteral("part1"), QStringLiteral("ServerName"),
+                      QStringLiteral("10.0.0.5")));
     QVERIFY(ini.write(QStringLiteral("new"), QStringLiteral("key"), QStringLiteral("值")));
 
     // Another reader sees the change at once.

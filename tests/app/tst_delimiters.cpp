@@ -20,7 +20,7 @@ void TestDelimiters::delimitersFollowTheBackendCodeExactly()
     QCOMPARE(DateDelimiter(QStringLiteral("a")), QStringLiteral("#"));
     // Compared with case; anything else has no delimiters.
     for (const QString& code : {QStringLiteral("S"), QStringLiteral("A"), QStringLiteral("0"),
-                               QString(), QStringLiteral("x"), QStringLiteral("s ")}) {
+                                QString(), QStringLiteral("x"), QStringLiteral("s ")}) {
         QCOMPARE(StringDelimiter(code), QString());
         QCOMPARE(DateDelimiter(code), QString());
     }

@@ -80,8 +80,9 @@ void TestStartUp::backendCodeChoosesTheDescription()
     }
     {
         // A legacy Access description fails like any failed connection, and says why.
-        writeFile(ini, "[part1]\nabc=a\ncsaccess=Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb;"
-                       "Persist Security Info=False;Jet OLEDB:Database Password=qv582\n");
+        writeFile(ini,
+                  "[part1]\nabc=a\ncsaccess=Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data.mdb;"
+                  "Persist Security Info=False;Jet OLEDB:Database Password=qv582\n");
         ScriptedPrompter prompter;
         Session session;
         session.start(home.path());
@@ -105,7 +106,8 @@ void TestStartUp::newEmbeddedFileIsCreatedAndSeeded()
         session.start(home.path());
         QVERIFY(session.database().isOpen());
         QVERIFY(session.database().tableExists(QStringLiteral("管理员")));
-        QVERIFY(session.database().scalar(QStringLiteral("select count(*) from 手牌管理")).toInt() > 0);
+        QVERIFY(session.database().scalar(QStringLiteral("select count(*) from 手牌管理")).toInt() >
+                0);
         QVERIFY(!session.shopName.isEmpty());
     }
     QVERIFY(QFile::exists(QDir(home.path()).filePath(QStringLiteral("data.db"))));
@@ -124,9 +126,10 @@ void TestStartUp::newEmbeddedFileIsCreatedAndSeeded()
 void TestStartUp::shopTextsAndEmptySysinfo()
 {
     SeededDatabase db;
-    db.database().exec(QStringLiteral("update sysinfo set name = ?, tel = ?, %1 = ?")
-                           .arg(db.database().dialect().quote(QStringLiteral("add"))),
-                       {QStringLiteral("金水湾浴场"), QStringLiteral("0571-8888"), QStringLiteral("中山路1号")});
+    db.database().exec(
+        QStringLiteral("update sysinfo set name = ?, tel = ?, %1 = ?")
+            .arg(db.database().dialect().quote(QStringLiteral("add"))),
+        {QStringLiteral("金水湾浴场"), QStringLiteral("0571-8888"), QStringLiteral("中山路1号")});
     const QString home = writeSystemIni(db);
     {
         ScriptedPrompter prompter;
@@ -157,7 +160,8 @@ void TestStartUp::shopTextsAndEmptySysinfo()
         ScriptedPrompter prompter;
         Session session;
         session.start(home);
-        QVERIFY(session.shopName.isEmpty() && session.shopTel.isEmpty() && session.shopAddress.isEmpty());
+        QVERIFY(session.shopName.isEmpty() && session.shopTel.isEmpty() &&
+                session.shopAddress.isEmpty());
         QCOMPARE(prompter.shown().size(), 1);
         QCOMPARE(prompter.shown().first().kind, Prompter::Kind::Error);
         QVERIFY(session.database().isOpen());
@@ -189,7 +193,8 @@ void TestStartUp::singleInstanceLock()
 
 void TestStartUp::secondCopyOfTheProgramRefuses()
 {
-    const QString program = QDir(qEnvironmentVariable("SHOUPAI_BINARY_DIR")).filePath(QStringLiteral("shoupai"));
+    const QString program =
+        QDir(qEnvironmentVariable("SHOUPAI_BINARY_DIR")).filePath(QStringLiteral("shoupai"));
     if (!QFile::exists(program))
         QSKIP("the program is not built beside the tests");
     SeededDatabase db;

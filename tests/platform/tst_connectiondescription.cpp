@@ -16,12 +16,13 @@ private slots:
 
 void TestConnectionDescription::embeddedFile()
 {
-    const auto d = ConnectionDescription::parse(QStringLiteral("Provider=SQLite;Data Source=data.db"));
+    const auto d =
+        ConnectionDescription::parse(QStringLiteral("Provider=SQLite;Data Source=data.db"));
     QCOMPARE(d.kind, Kind::Sqlite);
     QCOMPARE(d.filePath, QStringLiteral("data.db"));
     QVERIFY(d.isUsable());
-    const auto spaced =
-        ConnectionDescription::parse(QStringLiteral(" provider = sqlite ; data source = /srv/浴场.db ;"));
+    const auto spaced = ConnectionDescription::parse(
+        QStringLiteral(" provider = sqlite ; data source = /srv/浴场.db ;"));
     QCOMPARE(spaced.kind, Kind::Sqlite);
     QCOMPARE(spaced.filePath, QStringLiteral("/srv/浴场.db"));
     QCOMPARE(ConnectionDescription::parse(QStringLiteral("Provider=SQLite;")).kind, Kind::Invalid);
@@ -40,8 +41,9 @@ void TestConnectionDescription::serverForms()
     QCOMPARE(written.user, QStringLiteral("venue"));
     QCOMPARE(written.password, QStringLiteral("pa=ss"));
 
-    const auto comma = ConnectionDescription::parse(QStringLiteral(
-        "Provider=PostgreSQL;Password=;User ID=postgres;Initial Catalog=db1;Data Source=server,5433"));
+    const auto comma = ConnectionDescription::parse(
+        QStringLiteral("Provider=PostgreSQL;Password=;User ID=postgres;Initial Catalog=db1;Data "
+                       "Source=server,5433"));
     QCOMPARE(comma.kind, Kind::Postgres);
     QCOMPARE(comma.host, QStringLiteral("server"));
     QCOMPARE(comma.port, 5433);
@@ -73,7 +75,8 @@ void TestConnectionDescription::legacyAccessAndNonsense()
     QVERIFY(!jet.problem.contains(QStringLiteral("qv582")));
 
     // The "0" of a missing key, and unknown providers.
-    for (const QString& text : {QStringLiteral("0"), QString(), QStringLiteral("Provider=MSDASQL;DSN=x")}) {
+    for (const QString& text :
+         {QStringLiteral("0"), QString(), QStringLiteral("Provider=MSDASQL;DSN=x")}) {
         const auto d = ConnectionDescription::parse(text);
         QCOMPARE(d.kind, Kind::Invalid);
         QVERIFY(!d.problem.isEmpty());

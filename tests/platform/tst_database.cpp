@@ -98,8 +98,8 @@ void TestDatabaseGateway::boundTextsNeverBreakStatements()
     QCOMPARE(count(db, QStringLiteral("商品库 where 编号 = ?"), {QStringLiteral("X")}),
              texts.size());
     for (const QString& text : texts) {
-        Rows rows = db.query(QStringLiteral("select 商品名, 拼音 from 商品库 where 商品名 = ?"),
-                             {text});
+        Rows rows =
+            db.query(QStringLiteral("select 商品名, 拼音 from 商品库 where 商品名 = ?"), {text});
         QVERIFY2(rows.next(), qPrintable(text));
         QCOMPARE(rows.text(QStringLiteral("商品名")), text);
         QCOMPARE(rows.text(QStringLiteral("拼音")), text);
@@ -155,10 +155,11 @@ void TestDatabaseGateway::moneyRoundTripAndExactSums()
                     {QStringLiteral("neg"), money("-0.0001")});
         transaction.commit();
     }
-    Rows sums = db.query(
-        QStringLiteral("select sum(合计)as 正, (select sum(合计) from 结帐明细 where 单据号 = ?)as "
-                       "负, (select sum(合计) from 结帐明细)as 全部 from 结帐明细 where 单据号 = ?"),
-        {QStringLiteral("neg"), QStringLiteral("sum")});
+    Rows sums =
+        db.query(QStringLiteral(
+                     "select sum(合计)as 正, (select sum(合计) from 结帐明细 where 单据号 = ?)as "
+                     "负, (select sum(合计) from 结帐明细)as 全部 from 结帐明细 where 单据号 = ?"),
+                 {QStringLiteral("neg"), QStringLiteral("sum")});
     QVERIFY(sums.next());
     QCOMPARE(sums.money(QStringLiteral("正")), Money::fromUnits(1000));
     QCOMPARE(sums.money(QStringLiteral("负")), *Money::parse(u"-0.25"));
@@ -166,8 +167,9 @@ void TestDatabaseGateway::moneyRoundTripAndExactSums()
     QCOMPARE(sums.money(QStringLiteral("全部")).toString(), QStringLiteral("999.75"));
 
     // Arithmetic in a statement (a discount of the line totals) stays in ten-thousandths.
-    db.exec(QStringLiteral("insert into 手牌消费 (主手牌号, 单价, 数量, 参与打折) values (?, ?, ?, ?)"),
-            {QStringLiteral("A01"), money("33.3"), 3, QStringLiteral("y")});
+    db.exec(
+        QStringLiteral("insert into 手牌消费 (主手牌号, 单价, 数量, 参与打折) values (?, ?, ?, ?)"),
+        {QStringLiteral("A01"), money("33.3"), 3, QStringLiteral("y")});
     db.exec(QStringLiteral("update 手牌消费 set 合计=单价*数量 where 主手牌号 = ?"),
             {QStringLiteral("A01")});
     Rows line = db.query(QStringLiteral("select sum(合计)as 应收 from 手牌消费 where 主手牌号 = ?"),
@@ -197,8 +199,7 @@ void TestDatabaseGateway::dateTimesAndPeriods()
     rows = db.query(QStringLiteral("select 结帐时间 from 结帐管理 where 单据号 = ?"),
                     {QStringLiteral("text")});
     QVERIFY(rows.next());
-    QCOMPARE(rows.dateTime(QStringLiteral("结帐时间")),
-             QDateTime(QDate(2024, 1, 15), QTime(8, 0)));
+    QCOMPARE(rows.dateTime(QStringLiteral("结帐时间")), QDateTime(QDate(2024, 1, 15), QTime(8, 0)));
 
     // A period from one date to the next: the last second of January belongs to January.
     const QString period = QStringLiteral("结帐管理 where 结帐时间 >= ? and 结帐时间 < ?");
@@ -260,8 +261,8 @@ void TestDatabaseGateway::caseInsensitiveMatching()
     db.exec(QStringLiteral("insert into 管理员 (用户名, 密码) values (?, ?)"),
             {QStringLiteral("Cashier"), QStringLiteral("x")});
 
-    const QString equals = QStringLiteral("管理员 where ") + dialect.caseInsensitiveEquals(
-                                                                  QStringLiteral("用户名"));
+    const QString equals =
+        QStringLiteral("管理员 where ") + dialect.caseInsensitiveEquals(QStringLiteral("用户名"));
     QCOMPARE(count(db, equals, {QStringLiteral("cashier")}), 1);
     QCOMPARE(count(db, equals, {QStringLiteral("CASHIER")}), 1);
     QCOMPARE(count(db, equals, {QStringLiteral("Cashier")}), 1);
@@ -302,7 +303,8 @@ void TestDatabaseGateway::transactions()
 {
     SeededDatabase seeded;
     Database& db = seeded.database();
-    const QString insert = QStringLiteral("insert into 手牌管理 (手牌号码, 所属包厢) values (?, ?)");
+    const QString insert =
+        QStringLiteral("insert into 手牌管理 (手牌号码, 所属包厢) values (?, ?)");
 
     // An exception half-way leaves nothing written.
     try {
@@ -325,7 +327,8 @@ void TestDatabaseGateway::transactions()
     }));
     QVERIFY(!db.inTransaction());
     QCOMPARE(count(db, QStringLiteral("手牌管理 where 手牌号码 = ?"), {QStringLiteral("T2")}), 0);
-    QCOMPARE(db.scalar(QStringLiteral("select 单据号 from 单据号")).toString(), QStringLiteral("0"));
+    QCOMPARE(db.scalar(QStringLiteral("select 单据号 from 单据号")).toString(),
+             QStringLiteral("0"));
 
     // Committed writes stay, and are seen by another connection.
     {
@@ -359,22 +362,22 @@ void TestDatabaseGateway::generatedKeys()
     qint64 previous = 0;
     for (int i = 0; i < 5; ++i) {
         const QString name = QStringLiteral("新品%1").arg(i);
-        const qint64 key = db.insertReturningKey(
-            QStringLiteral("insert into 商品库 (编号, 商品名) values (?, ?)"),
-            {QString::number(900 + i), name}, QStringLiteral("ID"));
+        const qint64 key =
+            db.insertReturningKey(QStringLiteral("insert into 商品库 (编号, 商品名) values (?, ?)"),
+                                  {QString::number(900 + i), name}, QStringLiteral("ID"));
         QVERIFY(key > previous);
         previous = key;
-        QCOMPARE(db.scalar(QStringLiteral("select 商品名 from 商品库 where ID = ?"), {key})
-                     .toString(),
-                 name);
+        QCOMPARE(
+            db.scalar(QStringLiteral("select 商品名 from 商品库 where ID = ?"), {key}).toString(),
+            name);
     }
     // Each table counts its own keys; a lower-case key name is the same column.
-    const qint64 first = db.insertReturningKey(
-        QStringLiteral("insert into 结帐管理 (单据号) values (?)"), {QStringLiteral("1")},
-        QStringLiteral("id"));
-    const qint64 second = db.insertReturningKey(
-        QStringLiteral("insert into 结帐管理 (单据号) values (?)"), {QStringLiteral("2")},
-        QStringLiteral("id"));
+    const qint64 first =
+        db.insertReturningKey(QStringLiteral("insert into 结帐管理 (单据号) values (?)"),
+                              {QStringLiteral("1")}, QStringLiteral("id"));
+    const qint64 second =
+        db.insertReturningKey(QStringLiteral("insert into 结帐管理 (单据号) values (?)"),
+                              {QStringLiteral("2")}, QStringLiteral("id"));
     QVERIFY(first >= 1);
     QVERIFY(second > first);
 }
@@ -401,9 +404,9 @@ void TestDatabaseGateway::checkedColumns()
          {QStringLiteral("x; drop table 管理员"), QStringLiteral("商品名; drop table 管理员"),
           QStringLiteral("商品名 or 1=1"), QStringLiteral("\"商品名\""), QStringLiteral("")}) {
         QString text;
-        QVERIFY2(throwsDatabaseError(
-                     [&] { db.checkedColumn(QStringLiteral("商品库"), typed); }, &text),
-                 qPrintable(typed));
+        QVERIFY2(
+            throwsDatabaseError([&] { db.checkedColumn(QStringLiteral("商品库"), typed); }, &text),
+            qPrintable(typed));
         QVERIFY(!text.isEmpty());
     }
     QVERIFY(throwsDatabaseError(
@@ -416,8 +419,8 @@ void TestDatabaseGateway::failuresCarryTheDatabaseText()
     SeededDatabase seeded;
     Database& db = seeded.database();
     QString text;
-    QVERIFY(throwsDatabaseError([&] { db.query(QStringLiteral("select * from 不存在的表")); },
-                                &text));
+    QVERIFY(
+        throwsDatabaseError([&] { db.query(QStringLiteral("select * from 不存在的表")); }, &text));
     QVERIFY2(text.contains(QStringLiteral("不存在的表")), qPrintable(text));
 
     QVERIFY(throwsDatabaseError(

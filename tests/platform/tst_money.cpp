@@ -46,9 +46,9 @@ void TestMoney::showsShortestForm()
     QCOMPARE(Money::fromTicks(-5).toString(), QStringLiteral("-0.0005"));
     QCOMPARE(Money().toString(), QStringLiteral("0"));
     QCOMPARE(Money::fromTicks(125000).toFixed(2), QStringLiteral("12.50"));
-    QCOMPARE(Money::fromTicks(125).toFixed(2), QStringLiteral("0.01"));  // 0.0125 -> 0.01 (even)
-    QCOMPARE(Money::fromTicks(135).toFixed(2), QStringLiteral("0.01"));  // 0.0135 -> 0.01
-    QCOMPARE(Money::fromTicks(150).toFixed(2), QStringLiteral("0.02"));  // 0.015 -> 0.02 (even)
+    QCOMPARE(Money::fromTicks(125).toFixed(2), QStringLiteral("0.01")); // 0.0125 -> 0.01 (even)
+    QCOMPARE(Money::fromTicks(135).toFixed(2), QStringLiteral("0.01")); // 0.0135 -> 0.01
+    QCOMPARE(Money::fromTicks(150).toFixed(2), QStringLiteral("0.02")); // 0.015 -> 0.02 (even)
     QCOMPARE(Money::fromTicks(-150).toFixed(2), QStringLiteral("-0.02"));
     QCOMPARE(Money::fromTicks(-40).toFixed(2), QStringLiteral("0.00").prepend(QString()));
 }

@@ -135,8 +135,8 @@ void TestSchema::everyDefinedColumnExists()
             QVERIFY2(actual.contains(column.name, Qt::CaseInsensitive),
                      qPrintable(table.name + u'.' + column.name));
             // Every statement names columns unquoted or through the dialect; both must find it.
-            QVERIFY(db.checkedColumn(table.name, column.name).contains(column.name,
-                                                                       Qt::CaseInsensitive));
+            QVERIFY(db.checkedColumn(table.name, column.name)
+                        .contains(column.name, Qt::CaseInsensitive));
         }
         // "select *" and unquoted names reach the table as the screens write them.
         db.query(QStringLiteral("select * from %1").arg(table.name));
@@ -179,8 +179,10 @@ void TestSchema::uniquenessRules()
                  1);
     }
     // The seeded rows take part in the rules too.
-    QVERIFY(throwsDatabaseError(
-        [&] { insert(db, QStringLiteral("手牌管理"), {QStringLiteral("手牌号码")}, {QStringLiteral("A01")}); }));
+    QVERIFY(throwsDatabaseError([&] {
+        insert(db, QStringLiteral("手牌管理"), {QStringLiteral("手牌号码")},
+               {QStringLiteral("A01")});
+    }));
     QVERIFY(throwsDatabaseError([&] {
         insert(db, QStringLiteral("管理员"), {QStringLiteral("用户名")},
                {QStringLiteral("超级管理员")});
@@ -204,8 +206,8 @@ void TestSchema::flagsDefaultToFalseAndRefuseNull()
     Database& db = seeded.database();
 
     insert(db, QStringLiteral("商品类型"), {QStringLiteral("名称")}, {QStringLiteral("茶水")});
-    Rows type = db.query(QStringLiteral("select * from 商品类型 where 名称 = ?"),
-                         {QStringLiteral("茶水")});
+    Rows type =
+        db.query(QStringLiteral("select * from 商品类型 where 名称 = ?"), {QStringLiteral("茶水")});
     QVERIFY(type.next());
     QVERIFY(!type.isNull(QStringLiteral("库存")));
     QVERIFY(!type.isNull(QStringLiteral("是否需要服务")));
@@ -257,7 +259,8 @@ void TestSchema::seededVenue()
     Database& db = seeded.database();
 
     QCOMPARE(count(db, QStringLiteral("单据号")), 1);
-    QCOMPARE(db.scalar(QStringLiteral("select 单据号 from 单据号")).toString(), QStringLiteral("0"));
+    QCOMPARE(db.scalar(QStringLiteral("select 单据号 from 单据号")).toString(),
+             QStringLiteral("0"));
 
     Rows shop = db.query(QStringLiteral("select * from sysinfo"));
     QVERIFY(shop.next());
@@ -345,15 +348,15 @@ void TestSchema::seededVenue()
                                   "(select 名称 from 商品类型 where 是否需要服务 = true)"),
                    {QStringLiteral("是")}),
              0);
-    Rows water =
-        db.query(QStringLiteral("select * from 商品库 where 商品名 = ?"), {QStringLiteral("矿泉水")});
+    Rows water = db.query(QStringLiteral("select * from 商品库 where 商品名 = ?"),
+                          {QStringLiteral("矿泉水")});
     QVERIFY(water.next());
     QCOMPARE(water.text(QStringLiteral("拼音")), QStringLiteral("KQS"));
     QCOMPARE(water.money(QStringLiteral("单价")), Money::fromUnits(5));
     QVERIFY(water.integer(QStringLiteral("库存")) > 0);
     QCOMPARE(water.text(QStringLiteral("是否需要服务")), QStringLiteral("否"));
-    Rows massage = db.query(QStringLiteral("select * from 商品库 where 拼音 = ?"),
-                            {QStringLiteral("ZDAM")});
+    Rows massage =
+        db.query(QStringLiteral("select * from 商品库 where 拼音 = ?"), {QStringLiteral("ZDAM")});
     QVERIFY(massage.next());
     QCOMPARE(massage.text(QStringLiteral("是否需要服务")), QStringLiteral("是"));
     QVERIFY(massage.money(QStringLiteral("提成金额")) > Money());
@@ -471,16 +474,15 @@ void TestSchema::emptySumReadsZero()
 {
     SeededDatabase seeded;
     Database& db = seeded.database();
-    Rows none = db.query(
-        QStringLiteral("select sum(合计)as 金额 from 手牌消费 where 手牌号码 = ?"),
-        {QStringLiteral("A01")});
+    Rows none = db.query(QStringLiteral("select sum(合计)as 金额 from 手牌消费 where 手牌号码 = ?"),
+                         {QStringLiteral("A01")});
     QVERIFY(none.next());
     QVERIFY(none.isNull(QStringLiteral("金额")));
     QCOMPARE(none.money(QStringLiteral("金额")), Money());
     QCOMPARE(none.money(QStringLiteral("金额")).toString(), QStringLiteral("0"));
 
     const QStringList columns = {QStringLiteral("手牌号码"), QStringLiteral("主手牌号"),
-                                 QStringLiteral("商品名"), QStringLiteral("单价"),
+                                 QStringLiteral("商品名"),   QStringLiteral("单价"),
                                  QStringLiteral("实际单价"), QStringLiteral("数量"),
                                  QStringLiteral("合计")};
     insert(db, QStringLiteral("手牌消费"), columns,
@@ -519,9 +521,9 @@ void TestSchema::unpaidCommissionLines()
     };
     for (const QVariantList& line : lines)
         insert(db, QStringLiteral("结帐明细"), columns, line);
-    QCOMPARE(count(db, QStringLiteral("结帐明细"), QStringLiteral("tcyf = ?"),
-                   {QStringLiteral("0")}),
-             2);
+    QCOMPARE(
+        count(db, QStringLiteral("结帐明细"), QStringLiteral("tcyf = ?"), {QStringLiteral("0")}),
+        2);
     Rows unpaid = db.query(QStringLiteral("select sum(提成金额)as 提成 from 结帐明细 where "
                                           "员工编号 = ? and tcyf = ?"),
                            {QStringLiteral("001"), QStringLiteral("0")});

@@ -31,18 +31,21 @@ QString postgresDescription(const QString& database)
 {
     const QHash<QString, QString> s = postgresSettings();
     if (s.value(QStringLiteral("host")).isEmpty())
-        throw std::runtime_error("SHOUPAI_TEST_BACKEND=postgres needs SHOUPAI_TEST_PG=host=..;port=..;user=..");
+        throw std::runtime_error(
+            "SHOUPAI_TEST_BACKEND=postgres needs SHOUPAI_TEST_PG=host=..;port=..;user=..");
     return QStringLiteral("Provider=PostgreSQL;Password=%1;User ID=%2;Initial Catalog=%3;"
                           "Data Source=%4,%5;")
         .arg(s.value(QStringLiteral("password")), s.value(QStringLiteral("user")), database,
-             s.value(QStringLiteral("host")), s.value(QStringLiteral("port"), QStringLiteral("5432")));
+             s.value(QStringLiteral("host")),
+             s.value(QStringLiteral("port"), QStringLiteral("5432")));
 }
 
 std::unique_ptr<Database> openDescription(const QString& text, const QString& folder)
 {
     auto database = std::make_unique<Database>();
     if (!database->open(ConnectionDescription::parse(text), folder))
-        throw std::runtime_error(("cannot open test database: " + database->lastError()).toStdString());
+        throw std::runtime_error(
+            ("cannot open test database: " + database->lastError()).toStdString());
     return database;
 }
 
@@ -76,9 +79,10 @@ TestDatabase::TestDatabase(const QString& label) : m_folder(scratchFolder())
     if (testBackend() == Backend::Sqlite) {
         m_connectionText = QStringLiteral("Provider=SQLite;Data Source=data.db");
     } else {
-        m_postgresName = QStringLiteral("%1_%2_%3")
-                             .arg(label.toLower(), QString::number(QCoreApplication::applicationPid()),
-                                  QUuid::createUuid().toString(QUuid::Id128).left(8));
+        m_postgresName =
+            QStringLiteral("%1_%2_%3")
+                .arg(label.toLower(), QString::number(QCoreApplication::applicationPid()),
+                     QUuid::createUuid().toString(QUuid::Id128).left(8));
         auto admin = openDescription(postgresDescription(QStringLiteral("postgres")), m_folder);
         admin->exec(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0")
                         .arg(admin->dialect().quote(m_postgresName)));
