@@ -340,7 +340,19 @@ void Database::commit()
     if (!m_inTransaction)
         throw DatabaseError(QStringLiteral("没有开始的事务"));
     m_inTransaction = false;
-    exec(QStringLiteral("COMMIT"));
+    try {
+        exec(QStringLiteral("COMMIT"));
+    } catch (const DatabaseError&) {
+        // SQLite keeps the transaction open when its commit fails (a deferred
+        // constraint, a busy file): end it, or every later statement of the run
+        // would land in a transaction that is never committed.
+        try {
+            exec(QStringLiteral("ROLLBACK"));
+        } catch (const DatabaseError&) {
+            // The server has ended the transaction itself.
+        }
+        throw;
+    }
 }
 
 void Database::rollback()

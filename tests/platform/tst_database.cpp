@@ -353,6 +353,28 @@ void TestDatabaseGateway::transactions()
     QVERIFY(throwsDatabaseError([&] { db.commit(); }));
     // The connection works on after all of this.
     QCOMPARE(count(db, QStringLiteral("手牌管理 where 手牌号码 = ?"), {QStringLiteral("T3")}), 1);
+
+    // A commit that fails (a constraint checked only at the end) leaves no
+    // transaction open: what follows is written for good, not held in limbo.
+    if (db.backend() == Backend::Sqlite)
+        db.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+    db.exec(QStringLiteral("create table parent_row (id integer primary key)"));
+    db.exec(QStringLiteral("create table child_row (id integer, parent integer references "
+                           "parent_row (id) deferrable initially deferred)"));
+    QVERIFY(throwsDatabaseError([&] {
+        Transaction transaction(db);
+        db.exec(QStringLiteral("insert into child_row (id, parent) values (1, 42)"));
+        transaction.commit();
+    }));
+    QVERIFY(!db.inTransaction());
+    {
+        Transaction transaction(db);
+        db.exec(insert, {QStringLiteral("T5"), QStringLiteral("大厅")});
+        transaction.commit();
+    }
+    QCOMPARE(count(*other, QStringLiteral("手牌管理 where 手牌号码 = ?"), {QStringLiteral("T5")}),
+             1);
+    QCOMPARE(count(*other, QStringLiteral("child_row"), {}), 0);
 }
 
 void TestDatabaseGateway::generatedKeys()
