@@ -2,6 +2,7 @@
 
 #include "common/Prompter.h"
 #include "floor/MainUt.h"
+#include "members/IcCard.h"
 #include "platform/PasswordHash.h"
 
 #include <QApplication>
@@ -143,9 +144,16 @@ void TLgFm::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
+void TLgFm::reject()
+{
+    // The login form has no cancel: Escape must not hide the window the run
+    // depends on. The run ends through "退出".
+}
+
 void TLgFm::closeEvent(QCloseEvent* event)
 {
-    // Closing the login form ends the run.
+    // Closing the login form releases the card reader and ends the run.
+    IcClose();
     event->accept();
     QMetaObject::invokeMethod(qApp, &QApplication::quit, Qt::QueuedConnection);
 }

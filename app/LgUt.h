@@ -55,6 +55,9 @@ public:
 signals:
     void loggedIn();
 
+public slots:
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -138,6 +138,9 @@ void TestLogin::wrongPasswordsAndRetries()
     login.setShowsMainWindow(false);
     login.show();
     QVERIFY(QTest::qWaitForWindowExposed(&login));
+    // Escape does not take the login screen away.
+    QTest::keyClick(&login, Qt::Key_Escape);
+    QVERIFY(login.isVisible());
     for (const QString& wrong : {QStringLiteral("2"), QStringLiteral(""), QStringLiteral("1 ")}) {
         login.passwordBox()->setText(wrong);
         QVERIFY(!login.login());
