@@ -236,6 +236,9 @@ std::optional<QString> TLgFm::authenticate(const QString& user, const QString& p
                              db.dialect().caseInsensitiveEquals(QStringLiteral("用户名")),
                          {user});
     while (rows.next()) {
+        // A row without a password matches no typed text, not even an empty one.
+        if (rows.isNull(QStringLiteral("密码")))
+            continue;
         const QString storedUser = rows.text(QStringLiteral("用户名"));
         const QString stored = rows.text(QStringLiteral("密码"));
         if (!passwordMatches(stored, password))

@@ -236,6 +236,18 @@ void TestLogin::olderDatabaseWithoutOptionalColumnsAndPlainPasswords()
     QVERIFY(passwordhash::verify(stored, QStringLiteral("abc")));
     QVERIFY(login.login());
     QCOMPARE(prompter.texts(), QStringList{QStringLiteral("用户名或者密码错误请重新输入！")});
+
+    // A row whose password was never set lets nobody in, not even with an empty one.
+    addAdministrator(db.database(), QStringLiteral("无密码"), QString(), true, {}, present);
+    db.database().exec(QStringLiteral("update 管理员 set 密码 = NULL where 用户名 = ?"),
+                       {QStringLiteral("无密码")});
+    TLgFm other(db.folder());
+    other.setShowsMainWindow(false);
+    other.userBox()->setEditText(QStringLiteral("无密码"));
+    other.passwordBox()->clear();
+    QVERIFY(!other.login());
+    QCOMPARE(prompter.lastText(), QStringLiteral("用户名或者密码错误请重新输入！"));
+    QVERIFY(other.session().operatorName.isEmpty());
 }
 
 void TestLogin::missingRequiredColumnOrNoAdministrator()
