@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QRegularExpressionValidator>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -144,7 +145,9 @@ TAddConsumeFm::TAddConsumeFm(Session& session, TagBoard& board, QWidget* parent)
 void TAddConsumeFm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    load();
+    // A window restored from minimised keeps what the operator has chosen and typed.
+    if (!event->spontaneous())
+        load();
 }
 
 bool TAddConsumeFm::eventFilter(QObject* watched, QEvent* event)

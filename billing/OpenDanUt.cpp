@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRegularExpressionValidator>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -125,7 +126,9 @@ TOpenDanFm::TOpenDanFm(Session& session, TagBoard& board, QWidget* parent)
 void TOpenDanFm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    load();
+    // A window restored from minimised keeps what the operator has chosen and typed.
+    if (!event->spontaneous())
+        load();
 }
 
 void TOpenDanFm::load()

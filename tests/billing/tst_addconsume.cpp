@@ -70,6 +70,7 @@ private slots:
     void refusedQuantitiesAndTags();
     void searchAndFilters();
     void failureLeavesStockAlone();
+    void restoredScreenKeepsInput();
 };
 
 void TestAddConsume::addsLinesAndLowersStock()
@@ -339,6 +340,28 @@ void TestAddConsume::failureLeavesStockAlone()
     QVERIFY(v.prompter.lastText().contains(QStringLiteral("line refused")));
     QCOMPARE(stock(db, QStringLiteral("可乐")), 120);
     QVERIFY(!db.inTransaction());
+}
+
+void TestAddConsume::restoredScreenKeepsInput()
+{
+    Venue v;
+    QCOMPARE(openGroup(v.database(), {QStringLiteral("A01")}, Money()), QString());
+    v.board.shown = QStringLiteral("A01");
+    TAddConsumeFm screen(v.session, v.board);
+    screen.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&screen));
+    screen.filterByType(QStringLiteral("按摩"));
+    screen.quantityEdit()->setText(QStringLiteral("3"));
+    screen.negativeBox()->setChecked(true);
+
+    // Minimised and restored: the quantity, the sign and the goods shown stay.
+    screen.showMinimized();
+    screen.showNormal();
+    QCOMPARE(screen.quantityEdit()->text(), QStringLiteral("3"));
+    QVERIFY(screen.negativeBox()->isChecked());
+    QCOMPARE(screen.signedQuantity(), QStringLiteral("-3"));
+    QCOMPARE(goodsNames(screen),
+             (QStringList{QStringLiteral("足底按摩"), QStringLiteral("全身按摩")}));
 }
 
 QTEST_MAIN(TestAddConsume)

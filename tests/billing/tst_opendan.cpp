@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QThread>
 
 using namespace shoupai;
@@ -62,6 +63,7 @@ private slots:
     void cancelAndDepositInput();
     void tagTakenMeanwhile();
     void failureWritesNothing();
+    void restoredScreenKeepsInput();
 };
 
 void TestOpenDan::groupOfThree()
@@ -301,6 +303,47 @@ void TestOpenDan::failureWritesNothing()
     QVERIFY(!db.inTransaction());
     QCOMPARE(tagState(db, QStringLiteral("A01")), QStringLiteral("可用"));
     QCOMPARE(count(db, QStringLiteral("select count(*) from 手牌开单")), 0);
+}
+
+void TestOpenDan::restoredScreenKeepsInput()
+{
+    Venue v;
+    v.board.selected = QStringLiteral("A01");
+    v.board.room = QStringLiteral("大厅");
+    TOpenDanFm screen(v.session, v.board);
+    screen.setOpensConsumption(false);
+    screen.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&screen));
+    // Double clicks move entries both ways.
+    screen.findChild<QTabWidget*>(QStringLiteral("tabs"))->setCurrentIndex(1);
+    QListWidgetItem* a02 =
+        screen.candidateList()->findItems(QStringLiteral("A02"), Qt::MatchExactly).first();
+    screen.candidateList()->setCurrentItem(a02);
+    QTRY_VERIFY(screen.candidateList()->visualItemRect(a02).isValid());
+    const QPoint a02At = screen.candidateList()->visualItemRect(a02).center();
+    QTest::mouseClick(screen.candidateList()->viewport(), Qt::LeftButton, {}, a02At);
+    QTest::mouseDClick(screen.candidateList()->viewport(), Qt::LeftButton, {}, a02At);
+    QCOMPARE(entries(screen.groupList()),
+             (QStringList{QStringLiteral("A01"), QStringLiteral("A02")}));
+    screen.guestNameEdit()->setText(QStringLiteral("王先生"));
+    screen.depositEdit()->setText(QStringLiteral("50"));
+
+    // Minimised and restored: what the operator chose and typed stays.
+    screen.showMinimized();
+    screen.showNormal();
+    QCOMPARE(entries(screen.groupList()),
+             (QStringList{QStringLiteral("A01"), QStringLiteral("A02")}));
+    QVERIFY(!entries(screen.candidateList()).contains(QStringLiteral("A02")));
+    QCOMPARE(screen.guestNameEdit()->text(), QStringLiteral("王先生"));
+    QCOMPARE(screen.depositEdit()->text(), QStringLiteral("50"));
+
+    QListWidgetItem* back = screen.groupList()->item(1);
+    screen.groupList()->setCurrentItem(back);
+    const QPoint backAt = screen.groupList()->visualItemRect(back).center();
+    QTest::mouseClick(screen.groupList()->viewport(), Qt::LeftButton, {}, backAt);
+    QTest::mouseDClick(screen.groupList()->viewport(), Qt::LeftButton, {}, backAt);
+    QCOMPARE(entries(screen.groupList()), QStringList{QStringLiteral("A01")});
+    QVERIFY(entries(screen.candidateList()).contains(QStringLiteral("A02")));
 }
 
 QTEST_MAIN(TestOpenDan)
