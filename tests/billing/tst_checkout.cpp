@@ -320,12 +320,19 @@ void TestCheckOut::addAndRemoveTags()
                  .toString(),
              QStringLiteral("A06"));
 
-    // A discounted screen re-applies its rate to the changed group.
+    // After a change of the group the amounts are undiscounted again, on the
+    // screen and in the lines, until the rate is applied anew.
     screen.rateEdit()->setText(QStringLiteral("0.5"));
     QVERIFY(screen.DaZheHs());
     QCOMPARE(screen.receivableText(), QStringLiteral("105"));
     v.prompter.queueInput(QStringLiteral("A06"));
     QVERIFY(screen.TianJiaHs());
+    QCOMPARE(screen.consumptionText(), QStringLiteral("150"));
+    QCOMPARE(screen.receivableText(), QStringLiteral("150"));
+    QCOMPARE(checkoutgroup::receivableTotal(db, QStringLiteral("A01")), Money::fromUnits(150));
+    QCOMPARE(screen.cardDeductionText(), QStringLiteral("150"));
+    QCOMPARE(screen.receivedEdit()->text(), QStringLiteral("0"));
+    QTest::keyClick(screen.rateEdit(), Qt::Key_Return);
     QCOMPARE(screen.receivableText(), QStringLiteral("125"));
     QCOMPARE(checkoutgroup::receivableTotal(db, QStringLiteral("A01")), Money::fromUnits(125));
     QCOMPARE(screen.cardDeductionText(), QStringLiteral("125"));
