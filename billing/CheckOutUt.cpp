@@ -492,7 +492,11 @@ bool TCheckOutFm::ShanChuHs()
     if (!Prompter::current().ask(QStringLiteral("您是否要删除\" ") + tag))
         return false;
     try {
-        checkoutgroup::detach(m_session.database(), tag);
+        if (!checkoutgroup::detach(m_session.database(), m_mainTag, tag)) {
+            Prompter::current().warn(QStringLiteral("手牌%1已经不在本组中!").arg(tag));
+            afterReceivableChanged();
+            return false;
+        }
     } catch (const DatabaseError& error) {
         Prompter::current().error(error.text());
         return false;

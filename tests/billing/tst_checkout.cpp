@@ -469,6 +469,27 @@ void TestCheckOut::changesElsewhereAreDetected()
                        {QStringLiteral("A06")})
                  .toString(),
              QStringLiteral("A06"));
+
+    // A tag that another workstation moved out meanwhile is not taken from
+    // wherever it is now: nothing is written and the list is read again.
+    QCOMPARE(openGroup(db, {QStringLiteral("A01"), QStringLiteral("A02")}, Money::fromUnits(30)),
+             QString());
+    TCheckOutFm moved(v.session, v.board, QStringLiteral("A01"));
+    QVERIFY(moved.load());
+    QVERIFY(checkoutgroup::detach(*other, QStringLiteral("A01"), QStringLiteral("A02")));
+    QVERIFY(checkoutgroup::join(*other, QStringLiteral("A06"), QStringLiteral("A02")) ==
+            checkoutgroup::JoinResult::Joined);
+    moved.groupList()->setCurrentItem(
+        moved.groupList()->findItems(QStringLiteral("A02"), Qt::MatchExactly)[0]);
+    v.prompter.queueAnswer(true);
+    QVERIFY(!moved.ShanChuHs());
+    QCOMPARE(v.prompter.lastText(), QStringLiteral("手牌A02已经不在本组中!"));
+    QCOMPARE(db.scalar(QStringLiteral("select 主手牌号 from 手牌开单 where 手牌号码 = ?"),
+                       {QStringLiteral("A02")})
+                 .toString(),
+             QStringLiteral("A06"));
+    QCOMPARE(moved.groupTags(), QStringList{QStringLiteral("A01")});
+    QCOMPARE(moved.receivableText(), QStringLiteral("30"));
 }
 
 void TestCheckOut::receiptValues()
