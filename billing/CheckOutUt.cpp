@@ -438,8 +438,9 @@ void TCheckOutFm::ZhiFuHs()
 
 void TCheckOutFm::afterReceivableChanged()
 {
-    // Lines that came in or went out may carry another screen's totals: start
-    // from list price, then apply the rate this screen shows.
+    // The group is shown at list price again; the operator applies the rate anew
+    // with Enter. The lines are reset too, so that what is stored matches what is
+    // shown, whatever discount the lines that came in or stayed were carrying.
     try {
         checkoutgroup::resetLineTotals(m_session.database(), m_mainTag);
         m_groupList->clear();
@@ -448,11 +449,7 @@ void TCheckOutFm::afterReceivableChanged()
         Prompter::current().error(error.text());
     }
     JiSuan();
-    const std::optional<Money> rate = checkoutgroup::parseRate(m_rateEdit->text().trimmed());
-    if (rate && *rate != Money::fromUnits(1))
-        DaZheHs();
-    else
-        ZhiFuHs();
+    ZhiFuHs();
 }
 
 bool TCheckOutFm::TianJiaHs()
@@ -495,7 +492,11 @@ bool TCheckOutFm::ShanChuHs()
     if (!Prompter::current().ask(QStringLiteral("您是否要删除\" ") + tag))
         return false;
     try {
-        checkoutgroup::detach(m_session.database(), tag);
+        if (!checkoutgroup::detach(m_session.database(), m_mainTag, tag)) {
+            Prompter::current().warn(QStringLiteral("手牌%1已经不在本组中!").arg(tag));
+            afterReceivableChanged();
+            return false;
+        }
     } catch (const DatabaseError& error) {
         Prompter::current().error(error.text());
         return false;

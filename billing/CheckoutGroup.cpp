@@ -139,13 +139,24 @@ JoinResult join(Database& database, const QString& mainTag, const QString& tag)
     return JoinResult::Joined;
 }
 
-void detach(Database& database, const QString& tag)
+bool detach(Database& database, const QString& mainTag, const QString& tag)
 {
     Transaction transaction(database);
+    // The tag's open bill first, the row that posting and adding a line lock too:
+    // the move then waits for them instead of crossing them.
+    {
+        Rows rows =
+            database.query(QStringLiteral("select 主手牌号 from 手牌开单 where 手牌号码 = ?") +
+                               database.dialect().forUpdate(),
+                           {tag});
+        if (!rows.next() || rows.text(QStringLiteral("主手牌号")) != mainTag)
+            return false;
+    }
     for (const QString& table : {QStringLiteral("手牌消费"), QStringLiteral("手牌开单")})
         database.exec(QStringLiteral("update %1 set 主手牌号 = ? where 手牌号码 = ?").arg(table),
                       {tag, tag});
     transaction.commit();
+    return true;
 }
 
 } // namespace checkoutgroup

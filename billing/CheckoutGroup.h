@@ -62,7 +62,8 @@ enum class JoinResult
 // another group brings its whole group along. One transaction.
 JoinResult join(Database& database, const QString& mainTag, const QString& tag);
 // "删除": the tag becomes a group of its own, with its lines. One transaction.
-void detach(Database& database, const QString& tag);
+// False, writing nothing, when the tag is no longer an open tag of this group.
+bool detach(Database& database, const QString& mainTag, const QString& tag);
 
 } // namespace checkoutgroup
 

@@ -320,12 +320,19 @@ void TestCheckOut::addAndRemoveTags()
                  .toString(),
              QStringLiteral("A06"));
 
-    // A discounted screen re-applies its rate to the changed group.
+    // After a change of the group the amounts are undiscounted again, on the
+    // screen and in the lines, until the rate is applied anew.
     screen.rateEdit()->setText(QStringLiteral("0.5"));
     QVERIFY(screen.DaZheHs());
     QCOMPARE(screen.receivableText(), QStringLiteral("105"));
     v.prompter.queueInput(QStringLiteral("A06"));
     QVERIFY(screen.TianJiaHs());
+    QCOMPARE(screen.consumptionText(), QStringLiteral("150"));
+    QCOMPARE(screen.receivableText(), QStringLiteral("150"));
+    QCOMPARE(checkoutgroup::receivableTotal(db, QStringLiteral("A01")), Money::fromUnits(150));
+    QCOMPARE(screen.cardDeductionText(), QStringLiteral("150"));
+    QCOMPARE(screen.receivedEdit()->text(), QStringLiteral("0"));
+    QTest::keyClick(screen.rateEdit(), Qt::Key_Return);
     QCOMPARE(screen.receivableText(), QStringLiteral("125"));
     QCOMPARE(checkoutgroup::receivableTotal(db, QStringLiteral("A01")), Money::fromUnits(125));
     QCOMPARE(screen.cardDeductionText(), QStringLiteral("125"));
@@ -462,6 +469,27 @@ void TestCheckOut::changesElsewhereAreDetected()
                        {QStringLiteral("A06")})
                  .toString(),
              QStringLiteral("A06"));
+
+    // A tag that another workstation moved out meanwhile is not taken from
+    // wherever it is now: nothing is written and the list is read again.
+    QCOMPARE(openGroup(db, {QStringLiteral("A01"), QStringLiteral("A02")}, Money::fromUnits(30)),
+             QString());
+    TCheckOutFm moved(v.session, v.board, QStringLiteral("A01"));
+    QVERIFY(moved.load());
+    QVERIFY(checkoutgroup::detach(*other, QStringLiteral("A01"), QStringLiteral("A02")));
+    QVERIFY(checkoutgroup::join(*other, QStringLiteral("A06"), QStringLiteral("A02")) ==
+            checkoutgroup::JoinResult::Joined);
+    moved.groupList()->setCurrentItem(
+        moved.groupList()->findItems(QStringLiteral("A02"), Qt::MatchExactly)[0]);
+    v.prompter.queueAnswer(true);
+    QVERIFY(!moved.ShanChuHs());
+    QCOMPARE(v.prompter.lastText(), QStringLiteral("手牌A02已经不在本组中!"));
+    QCOMPARE(db.scalar(QStringLiteral("select 主手牌号 from 手牌开单 where 手牌号码 = ?"),
+                       {QStringLiteral("A02")})
+                 .toString(),
+             QStringLiteral("A06"));
+    QCOMPARE(moved.groupTags(), QStringList{QStringLiteral("A01")});
+    QCOMPARE(moved.receivableText(), QStringLiteral("30"));
 }
 
 void TestCheckOut::receiptValues()

@@ -319,7 +319,7 @@ void TestPosting::changedGroupIsRefused()
     // A tag left the group: the group list no longer matches.
     checkoutgroup::resetLineTotals(db, QStringLiteral("A01"));
     fresh = screenPost(db, QStringLiteral("A01"));
-    checkoutgroup::detach(*other, QStringLiteral("A02"));
+    QVERIFY(checkoutgroup::detach(*other, QStringLiteral("A01"), QStringLiteral("A02")));
     QCOMPARE(postCheckout(db, fresh).outcome, PostingResult::Outcome::GroupChanged);
     QCOMPARE(tagState(db, QStringLiteral("A02")), QStringLiteral("占用"));
 
