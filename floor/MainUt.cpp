@@ -627,24 +627,30 @@ QString TMainFm::activeRoomType() const
 void TMainFm::ReloadTags()
 {
     const QString room = activeRoomType();
-    const QSignalBlocker blocker(m_tiles);
-    m_tiles->setUpdatesEnabled(false);
-    m_tiles->clear();
+    // Read first: when the statement fails the tiles shown stay as they were.
+    QList<QPair<QString, int>> tags;
     if (!room.isEmpty()) {
         try {
             Rows rows = m_session.database().query(
                 QStringLiteral("select 手牌号码, 手牌状态 from 手牌管理 where 所属包厢 = ? "
                                "order by number, 手牌号码"),
                 {room});
-            while (rows.next()) {
-                auto* item = new QListWidgetItem(rows.text(QStringLiteral("手牌号码")));
-                setTilePicture(item, tagPicture(rows.text(QStringLiteral("手牌状态"))));
-                item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
-                m_tiles->addItem(item);
-            }
+            while (rows.next())
+                tags.append({rows.text(QStringLiteral("手牌号码")),
+                             tagPicture(rows.text(QStringLiteral("手牌状态")))});
         } catch (const DatabaseError& error) {
             showDatabaseError(error.text());
+            return;
         }
+    }
+    const QSignalBlocker blocker(m_tiles);
+    m_tiles->setUpdatesEnabled(false);
+    m_tiles->clear();
+    for (const auto& [tag, picture] : std::as_const(tags)) {
+        auto* item = new QListWidgetItem(tag);
+        setTilePicture(item, picture);
+        item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        m_tiles->addItem(item);
     }
     m_tiles->setUpdatesEnabled(true);
 }
@@ -731,29 +737,33 @@ void TMainFm::tileSelected()
     if (!item)
         return;
     const QString tag = item->text();
+    // Read first: when the statement fails the panel keeps the last tag's texts
+    // rather than mixing this tag's number with another tag's amounts.
+    TagDetails details;
+    try {
+        details = readTagDetails(m_session.database(), tag);
+    } catch (const DatabaseError& error) {
+        showDatabaseError(error.text());
+        return;
+    }
     m_panel.value(QStringLiteral("牌号:"))->setText(tag);
     ShowSelectedLines();
     auto set = [this](const char16_t* caption, const QString& text) {
         m_panel.value(QString::fromUtf16(caption))->setText(text);
     };
-    try {
-        const TagDetails details = readTagDetails(m_session.database(), tag);
-        set(u"计费标准:", QStringLiteral("标准"));
-        if (details.hasOpenBill) {
-            set(u"当前状态:", QStringLiteral("占用"));
-            set(u"进店时间:", dateTimeText(details.entryTime));
-            set(u"已用时间:", details.entryTime.isValid()
-                                  ? elapsedText(details.entryTime.secsTo(m_clock()))
-                                  : QStringLiteral("0"));
-            set(u"已交押金:", details.deposit.toString());
-            set(u"消费金额:", details.consumed.toString());
-        } else {
-            set(u"当前状态:", QStringLiteral("可用"));
-            for (const char16_t* caption : {u"进店时间:", u"已用时间:", u"已交押金:", u"消费金额:"})
-                set(caption, QStringLiteral("0"));
-        }
-    } catch (const DatabaseError& error) {
-        showDatabaseError(error.text());
+    set(u"计费标准:", QStringLiteral("标准"));
+    if (details.hasOpenBill) {
+        set(u"当前状态:", QStringLiteral("占用"));
+        set(u"进店时间:", dateTimeText(details.entryTime));
+        set(u"已用时间:", details.entryTime.isValid()
+                              ? elapsedText(details.entryTime.secsTo(m_clock()))
+                              : QStringLiteral("0"));
+        set(u"已交押金:", details.deposit.toString());
+        set(u"消费金额:", details.consumed.toString());
+    } else {
+        set(u"当前状态:", QStringLiteral("可用"));
+        for (const char16_t* caption : {u"进店时间:", u"已用时间:", u"已交押金:", u"消费金额:"})
+            set(caption, QStringLiteral("0"));
     }
 }
 

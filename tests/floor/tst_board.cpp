@@ -52,6 +52,7 @@ private slots:
     void doubleClickHonoursGatesAndOpensOneScreen();
     void timerFollowsTheServerOnly();
     void mouseClickAndDoubleClick();
+    void failingStatementKeepsTheBoard();
 };
 
 void TestBoard::tabsTilesAndPictures()
@@ -403,6 +404,32 @@ void TestBoard::mouseClickAndDoubleClick()
     QTest::mouseClick(tiles->viewport(), Qt::LeftButton, {}, centreOf(QStringLiteral("A01")));
     QTest::mouseDClick(tiles->viewport(), Qt::LeftButton, {}, centreOf(QStringLiteral("A01")));
     QCOMPARE(screens.opened().last(), QStringLiteral("TOpenDanFm"));
+}
+
+void TestBoard::failingStatementKeepsTheBoard()
+{
+    Venue venue;
+    openBill(venue.db(), QStringLiteral("A03"), QStringLiteral("A03"), QDateTime::currentDateTime(),
+             Money::fromUnits(50));
+    ScriptedPrompter prompter;
+    TMainFm main(venue.session());
+    QVERIFY(main.selectTile(QStringLiteral("A03")));
+    const QStringList before = tileTexts(main);
+    QCOMPARE(before.size(), 15);
+
+    // The tables go away underneath the board, as with a server that is lost.
+    venue.db().exec(QStringLiteral("alter table 手牌管理 rename to 手牌管理旧"));
+    venue.db().exec(QStringLiteral("alter table 手牌开单 rename to 手牌开单旧"));
+    main.ReloadTags();
+    QCOMPARE(prompter.shown().size(), 1);
+    QCOMPARE(tileTexts(main), before);
+    QCOMPARE(main.tilePicture(QStringLiteral("A03")), 1);
+
+    // A click whose read fails leaves the last tag's texts together.
+    main.tileList()->setCurrentItem(main.tileList()->item(0));
+    QCOMPARE(prompter.shown().size(), 2);
+    QCOMPARE(main.shownTag(), QStringLiteral("A03"));
+    QCOMPARE(main.panelText(QStringLiteral("已交押金:")), QStringLiteral("50"));
 }
 
 QTEST_MAIN(TestBoard)
