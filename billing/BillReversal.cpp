@@ -10,6 +10,7 @@ namespace {
 
 const QString NonMember = QStringLiteral("非会员");
 const QString CardPayment = QStringLiteral("卡内扣除");
+const QString FreeBill = QStringLiteral("免单");
 
 BillReversal::Outcome refused(BillReversal::Status status, const QString& tag,
                               const QString& message)
@@ -62,7 +63,7 @@ BillReversal::Outcome BillReversal::reverse(qint64 headerId, const QDateTime& no
 
     Transaction transaction(db);
 
-    QString tag, number, card, mode, tagState;
+    QString tag, number, card, mode, state, tagState;
     Money received, cardDeduction;
     bool tagFound = false;
     {
@@ -73,6 +74,7 @@ BillReversal::Outcome BillReversal::reverse(qint64 headerId, const QDateTime& no
         number = header.text(QStringLiteral("单据号"));
         card = header.text(QStringLiteral("会员卡号"));
         mode = header.text(QStringLiteral("结帐方式")).trimmed();
+        state = header.text(QStringLiteral("状态")).trimmed();
         received = header.money(QStringLiteral("实收金额"));
         cardDeduction = header.money(QStringLiteral("卡内扣除"));
     }
@@ -148,8 +150,10 @@ BillReversal::Outcome BillReversal::reverse(qint64 headerId, const QDateTime& no
 
     // Undo what the checkout did to the member: the points it added (the
     // received amount) and, for a card payment, what it took from the card.
-    if (!card.isEmpty() && card != NonMember) {
-        const Money credit = mode == CardPayment ? cardDeduction : Money();
+    // A free bill did neither, and a negative deduction took nothing.
+    if (!card.isEmpty() && card != NonMember && state != FreeBill) {
+        const Money credit =
+            mode == CardPayment && cardDeduction > Money() ? cardDeduction : Money();
         // An empty balance or score counts as 0, so that the credit is never lost in a NULL.
         db.exec(QStringLiteral("update 会员管理 set 卡内金额 = coalesce(卡内金额, 0) + ?, "
                                "当前积分 = coalesce(当前积分, 0) - ? where 会员卡号 = ?"),

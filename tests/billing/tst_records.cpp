@@ -6,6 +6,7 @@
 #include "billing/Receipt.h"
 #include "common/DataGrid.h"
 #include "common/Prompter.h"
+#include "common/ReportRenderer.h"
 #include "common/SpreadsheetExport.h"
 #include "floor/TagBoard.h"
 
@@ -16,7 +17,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -330,6 +333,23 @@ void TestRecords::reprintExportAndReport()
     QCOMPARE(closing.at(2).field, QStringLiteral("消费金额"));
     QCOMPARE(closing.at(3).text, QStringLiteral("实收金额:"));
     QCOMPARE(closing.at(3).field, QStringLiteral("实收金额"));
+
+    // Rendered over the listed bills, the closing sums read as amounts.
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext is not installed");
+    const QString pdf = folder.filePath(QStringLiteral("records.pdf"));
+    ReportRenderer renderer(venue.d());
+    if (!renderer.renderToPdf(report, form.grid()->orderedStatement(), form.grid()->parameters(),
+                              pdf))
+        QSKIP("the report renderer cannot write PDF files in this build");
+    QProcess process;
+    process.start(pdftotext, {pdf, QStringLiteral("-")});
+    QVERIFY(process.waitForFinished());
+    const QString text = QString::fromUtf8(process.readAllStandardOutput());
+    for (const QString& expected : {QStringLiteral("ID编号"), QStringLiteral("会员卡号"),
+                                    QStringLiteral("消费金额:150"), QStringLiteral("实收金额:150")})
+        QVERIFY2(text.contains(expected), qPrintable(expected + u'\n' + text));
 }
 
 void TestRecords::reversalFromTheScreen()

@@ -215,6 +215,39 @@ void TestReversal::memberCardAndPointsAreRestored()
     QCOMPARE(memberBalance(d, card), units(100));
     QCOMPARE(memberPoints(d, card), units(-10));
 
+    // A free bill took nothing from the card and added no points: nothing goes back.
+    d.exec(QStringLiteral("delete from 手牌开单"));
+    d.exec(QStringLiteral("delete from 手牌消费"));
+    d.exec(QStringLiteral("update 手牌管理 set 手牌状态 = ? where 手牌号码 = ?"),
+           {QStringLiteral("可用"), QStringLiteral("08")});
+    d.exec(QStringLiteral("update 会员管理 set 卡内金额 = ?, 当前积分 = ? where 会员卡号 = ?"),
+           {QVariant::fromValue(units(500)), 100.0, card});
+    for (const QString& mode : {QStringLiteral("卡内扣除"), QStringLiteral("现金支付")}) {
+        StoredBill free =
+            memberBill(mode == u"卡内扣除" ? QStringLiteral("41") : QStringLiteral("42"), mode, 110,
+                       50, mode == u"卡内扣除" ? 60 : 0);
+        free.state = QStringLiteral("免单");
+        id = insertStoredBill(d, free);
+        QCOMPARE(BillReversal(d).reverse(id, ReversedAt).status, BillReversal::Status::Reversed);
+        QCOMPARE(memberBalance(d, card), units(500));
+        QCOMPARE(memberPoints(d, card), units(100));
+        d.exec(QStringLiteral("delete from 手牌开单"));
+        d.exec(QStringLiteral("delete from 手牌消费"));
+        d.exec(QStringLiteral("update 手牌管理 set 手牌状态 = ? where 手牌号码 = ?"),
+               {QStringLiteral("可用"), QStringLiteral("08")});
+    }
+
+    // A negative card deduction took nothing from the card; the points go back.
+    id = insertStoredBill(
+        d, memberBill(QStringLiteral("43"), QStringLiteral("卡内扣除"), -20, -20, -20));
+    QCOMPARE(BillReversal(d).reverse(id, ReversedAt).status, BillReversal::Status::Reversed);
+    QCOMPARE(memberBalance(d, card), units(500));
+    QCOMPARE(memberPoints(d, card), units(120));
+    d.exec(QStringLiteral("delete from 手牌开单"));
+    d.exec(QStringLiteral("delete from 手牌消费"));
+    d.exec(QStringLiteral("update 手牌管理 set 手牌状态 = ? where 手牌号码 = ?"),
+           {QStringLiteral("可用"), QStringLiteral("08")});
+
     // The member is gone: the rest of the reversal is done.
     d.exec(QStringLiteral("delete from 手牌开单"));
     d.exec(QStringLiteral("delete from 手牌消费"));
