@@ -65,28 +65,6 @@ GridFormat resolve(GridFormat given, const QString& table, const QString& column
 
 namespace {
 
-bool isIntegral(const QVariant& value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
-    }
-}
-
-QString shortOrFixed(Money value, int decimals)
-{
-    return decimals < 0 ? value.toString() : value.toFixed(decimals);
-}
-
 QString dateTimeText(const QVariant& value, const QString& form)
 {
     const QDateTime moment = stored::toDateTime(value);
@@ -103,7 +81,7 @@ QString display(const QVariant& value, GridFormat format, int decimals)
     case GridFormat::Money:
         return stored::toMoney(value).toFixed(decimals < 0 ? 2 : decimals);
     case GridFormat::Number:
-        return shortOrFixed(stored::toNumber(value), decimals);
+        return amountText(stored::toNumber(value), decimals);
     case GridFormat::Integer:
         if (isIntegral(value))
             return QString::number(value.toLongLong());
@@ -132,19 +110,41 @@ QString displaySum(const QVariant& sum, GridFormat format, int decimals)
     if (format == GridFormat::Money)
         return stored::toMoney(sum).toFixed(decimals < 0 ? 2 : decimals);
     if (!sum.isValid() || sum.isNull())
-        return shortOrFixed(Money(), decimals);
+        return amountText(Money(), decimals);
     // Counts and whole-number sums may exceed what four decimals can hold.
     if (decimals < 0 && isIntegral(sum))
         return QString::number(sum.toLongLong());
     if (sum.metaType().id() == QMetaType::QString && !Money::parse(sum.toString()))
         return sum.toString();
-    return shortOrFixed(stored::toNumber(sum), decimals);
+    return amountText(stored::toNumber(sum), decimals);
 }
 
 bool isNumeric(GridFormat format)
 {
     return format == GridFormat::Money || format == GridFormat::Number ||
            format == GridFormat::Integer;
+}
+
+bool isIntegral(const QVariant& value)
+{
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString amountText(Money value, int decimals)
+{
+    return decimals < 0 ? value.toString() : value.toFixed(decimals);
 }
 
 } // namespace shoupai::gridformat

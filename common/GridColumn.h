@@ -116,6 +116,11 @@ QString displaySum(const QVariant& sum, GridFormat format, int decimals = -1);
 // Whether values of the format are right-aligned.
 bool isNumeric(GridFormat format);
 
+// Whether a stored value is a whole number (counts, quantities) rather than a decimal.
+bool isIntegral(const QVariant& value);
+// An amount in shortest form, or with exactly `decimals` decimals when that is 0 or more.
+QString amountText(Money value, int decimals);
+
 } // namespace gridformat
 
 } // namespace shoupai

@@ -33,28 +33,6 @@ int fieldIndex(const QSqlRecord& record, const QString& name)
     throw DatabaseError(QStringLiteral("查询结果中没有列: %1").arg(name));
 }
 
-bool isIntegral(const QVariant& value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
-    }
-}
-
-QString figure(Money value, int decimals)
-{
-    return decimals < 0 ? value.toString() : value.toFixed(decimals);
-}
-
 // A value as printed: amounts in shortest form unless decimals are asked for.
 QString valueText(const QVariant& value, GridFormat format, int decimals)
 {
@@ -62,13 +40,13 @@ QString valueText(const QVariant& value, GridFormat format, int decimals)
         return {};
     switch (format) {
     case GridFormat::Money:
-        return figure(stored::toMoney(value), decimals);
+        return gridformat::amountText(stored::toMoney(value), decimals);
     case GridFormat::Number:
-        return figure(stored::toNumber(value), decimals);
+        return gridformat::amountText(stored::toNumber(value), decimals);
     case GridFormat::Integer:
-        if (isIntegral(value) && decimals < 0)
+        if (gridformat::isIntegral(value) && decimals < 0)
             return QString::number(value.toLongLong());
-        return figure(stored::toNumber(value), decimals);
+        return gridformat::amountText(stored::toNumber(value), decimals);
     case GridFormat::Boolean:
         return stored::toFlag(value) ? QStringLiteral("√") : QString();
     case GridFormat::Date:
@@ -418,7 +396,7 @@ int ReportRenderer::render(const ReportLayout& layout, const QString& statement,
                     const ReportColumn* shown = byField.value(record.fieldName(sum.field));
                     const int decimals =
                         item.decimals >= 0 ? item.decimals : (shown ? shown->decimals : -1);
-                    parts << item.text + figure(sum.total, decimals) + item.suffix;
+                    parts << item.text + gridformat::amountText(sum.total, decimals) + item.suffix;
                     break;
                 }
                 }

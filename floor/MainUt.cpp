@@ -883,51 +883,41 @@ void TMainFm::checkoutScreen(const QString& tag)
 
 // ---------------------------------------------------------------- commands
 
-void TMainFm::openBillCommand()
+const QListWidgetItem* TMainFm::tileForCommand(int refusedPicture, const QString& refusal,
+                                               int wantedPicture) const
 {
     const QListWidgetItem* item = selectedItem();
     if (!item) {
         Prompter::current().inform(noTagText);
-        return;
+        return nullptr;
     }
     const int picture = item->data(PictureRole).toInt();
-    if (picture == OccupiedPicture) {
-        Prompter::current().inform(QStringLiteral("请选择一个没被占用的手牌来开单"));
-        return;
+    if (picture == refusedPicture) {
+        Prompter::current().inform(refusal);
+        return nullptr;
     }
-    if (picture == AvailablePicture)
+    // Reserved and out-of-service tiles stop without a word.
+    return picture == wantedPicture ? item : nullptr;
+}
+
+void TMainFm::openBillCommand()
+{
+    if (tileForCommand(OccupiedPicture, QStringLiteral("请选择一个没被占用的手牌来开单"),
+                       AvailablePicture))
         openBillScreen();
 }
 
 void TMainFm::addConsumptionCommand()
 {
-    const QListWidgetItem* item = selectedItem();
-    if (!item) {
-        Prompter::current().inform(noTagText);
-        return;
-    }
-    const int picture = item->data(PictureRole).toInt();
-    if (picture == AvailablePicture) {
-        Prompter::current().inform(QStringLiteral("该手牌还没有开单，无法增加消费！"));
-        return;
-    }
-    if (picture == OccupiedPicture)
+    if (tileForCommand(AvailablePicture, QStringLiteral("该手牌还没有开单，无法增加消费！"),
+                       OccupiedPicture))
         addConsumptionScreen();
 }
 
 void TMainFm::checkoutCommand()
 {
-    const QListWidgetItem* item = selectedItem();
-    if (!item) {
-        Prompter::current().inform(noTagText);
-        return;
-    }
-    const int picture = item->data(PictureRole).toInt();
-    if (picture == AvailablePicture) {
-        Prompter::current().inform(QStringLiteral("该手牌还没有开单，无法结帐！"));
-        return;
-    }
-    if (picture == OccupiedPicture)
+    if (const QListWidgetItem* item = tileForCommand(
+            AvailablePicture, QStringLiteral("该手牌还没有开单，无法结帐！"), OccupiedPicture))
         checkoutScreen(item->text());
 }
 

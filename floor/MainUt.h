@@ -144,6 +144,10 @@ private:
     QLabel* addPanelLine(QFormLayout* form, const QString& caption, const char* name);
 
     QListWidgetItem* selectedItem() const;
+    // The selected tile when it shows wantedPicture; otherwise the command stops,
+    // with "没有选手牌号！" or the refusal for refusedPicture.
+    const QListWidgetItem* tileForCommand(int refusedPicture, const QString& refusal,
+                                          int wantedPicture) const;
     void setOffered(QAction* entry, bool offered);
     bool permitted(Permission permission) const;
     int runModal(QDialog& dialog);

@@ -7,6 +7,8 @@
 #include "TestHome.h"
 #include "app/Session.h"
 #include "billing/BillOpening.h"
+#include "billing/CheckoutGroup.h"
+#include "billing/CheckoutPosting.h"
 #include "billing/ConsumptionLine.h"
 #include "common/Prompter.h"
 #include "floor/TagBoard.h"
@@ -162,6 +164,32 @@ inline void breakTagUpdates(Database& db)
         db.exec(QStringLiteral("create trigger refuse_tag before update on 手牌管理 "
                                "for each row execute function refuse_tag()"));
     }
+}
+
+// What the checkout screen would post for the group of `tag` as it stands now.
+inline CheckoutPost screenPost(Database& db, const QString& tag, bool byCard = false,
+                               Money balance = Money(), const QString& card = NonMember)
+{
+    const OpenBillRow bill = *checkoutgroup::openBillOf(db, tag);
+    const checkoutgroup::GroupTotals totals = checkoutgroup::totals(db, bill.mainTag);
+    CheckoutPost post;
+    post.tag = tag;
+    post.mainTag = bill.mainTag;
+    post.groupTags = checkoutgroup::tags(db, bill.mainTag);
+    post.lineCount = totals.lines;
+    post.linesTotal = totals.linesTotal;
+    post.receivable = totals.linesTotal;
+    post.guestName = bill.guestName;
+    post.entryTime = bill.entryTime;
+    post.memberCard = card;
+    post.paymentMode = byCard ? CardPayment : CashPayment;
+    const PaymentSplit split = splitPayment(byCard, balance, post.receivable);
+    post.cardDeduction = split.cardDeduction;
+    post.received = split.received;
+    post.remark = QStringLiteral("无");
+    post.operatorName = QStringLiteral("收银员乙");
+    post.postedAt = QDateTime::currentDateTime();
+    return post;
 }
 
 } // namespace shoupai::test

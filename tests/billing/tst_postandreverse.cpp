@@ -11,31 +11,6 @@ using namespace shoupai::test;
 
 namespace {
 
-CheckoutPost postFor(Database& db, const QString& tag, bool byCard, Money balance,
-                     const QString& card)
-{
-    const OpenBillRow bill = *checkoutgroup::openBillOf(db, tag);
-    const checkoutgroup::GroupTotals totals = checkoutgroup::totals(db, bill.mainTag);
-    CheckoutPost post;
-    post.tag = tag;
-    post.mainTag = bill.mainTag;
-    post.groupTags = checkoutgroup::tags(db, bill.mainTag);
-    post.lineCount = totals.lines;
-    post.linesTotal = totals.linesTotal;
-    post.receivable = totals.linesTotal;
-    post.guestName = bill.guestName;
-    post.entryTime = bill.entryTime;
-    post.memberCard = card;
-    post.paymentMode = byCard ? CardPayment : CashPayment;
-    const PaymentSplit split = splitPayment(byCard, balance, post.receivable);
-    post.cardDeduction = split.cardDeduction;
-    post.received = split.received;
-    post.remark = QStringLiteral("无");
-    post.operatorName = QStringLiteral("收银员乙");
-    post.postedAt = QDateTime::currentDateTime();
-    return post;
-}
-
 qint64 headerId(Database& db, const QString& billNumber)
 {
     return db.scalar(QStringLiteral("select id from 结帐管理 where 单据号 = ?"), {billNumber})
@@ -63,8 +38,9 @@ void TestPostAndReverse::reversedBillsComeBackWhole()
     QCOMPARE(openGroup(db, {QStringLiteral("A01"), QStringLiteral("A02")}, Money::fromUnits(30)),
              QString());
     QVERIFY(addLine(db, QStringLiteral("A02"), bath).stored);
-    PostingResult posted = postCheckout(db, postFor(db, QStringLiteral("A01"), true,
-                                                    Money::fromUnits(500), QStringLiteral("M500")));
+    PostingResult posted =
+        postCheckout(db, screenPost(db, QStringLiteral("A01"), true, Money::fromUnits(500),
+                                    QStringLiteral("M500")));
     QCOMPARE(posted.outcome, PostingResult::Outcome::Posted);
     QCOMPARE(memberBalance(db, QStringLiteral("M500")), Money::fromUnits(390));
     const QString counterAfterPosting = counter(db);
@@ -91,8 +67,8 @@ void TestPostAndReverse::reversedBillsComeBackWhole()
              QStringLiteral("洗浴"));
 
     // The reopened bill checks out again, mixed card and cash, under a new number.
-    posted = postCheckout(
-        db, postFor(db, QStringLiteral("A01"), true, Money::fromUnits(60), QStringLiteral("M60")));
+    posted = postCheckout(db, screenPost(db, QStringLiteral("A01"), true, Money::fromUnits(60),
+                                         QStringLiteral("M60")));
     QCOMPARE(posted.outcome, PostingResult::Outcome::Posted);
     QCOMPARE(posted.billNumber, QString::number(counterAfterPosting.toLongLong() + 1));
     QCOMPARE(memberBalance(db, QStringLiteral("M60")), Money());

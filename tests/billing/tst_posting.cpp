@@ -13,32 +13,6 @@ using namespace shoupai::test;
 
 namespace {
 
-// What the checkout screen would post for the group of `tag` as it stands now.
-CheckoutPost screenPost(Database& db, const QString& tag, bool byCard = false,
-                        Money balance = Money(), const QString& card = NonMember)
-{
-    const OpenBillRow bill = *checkoutgroup::openBillOf(db, tag);
-    const checkoutgroup::GroupTotals totals = checkoutgroup::totals(db, bill.mainTag);
-    CheckoutPost post;
-    post.tag = tag;
-    post.mainTag = bill.mainTag;
-    post.groupTags = checkoutgroup::tags(db, bill.mainTag);
-    post.lineCount = totals.lines;
-    post.linesTotal = totals.linesTotal;
-    post.receivable = totals.linesTotal;
-    post.guestName = bill.guestName;
-    post.entryTime = bill.entryTime;
-    post.memberCard = card;
-    post.paymentMode = byCard ? CardPayment : CashPayment;
-    const PaymentSplit split = splitPayment(byCard, balance, post.receivable);
-    post.cardDeduction = split.cardDeduction;
-    post.received = split.received;
-    post.remark = QStringLiteral("无");
-    post.operatorName = QStringLiteral("收银员乙");
-    post.postedAt = QDateTime::currentDateTime();
-    return post;
-}
-
 // Two tags with a ticket of 30 each and a line of 50 on the second: 110 in all.
 void openGroupOf110(Database& db, const QString& first, const QString& second)
 {
