@@ -4,6 +4,7 @@
 #include "floor/MainUt.h"
 #include "members/IcCard.h"
 #include "platform/PasswordHash.h"
+#include "platform/StoredPassword.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,14 +24,6 @@ namespace shoupai {
 namespace {
 
 const QString adminTable = QStringLiteral("管理员");
-
-bool passwordMatches(const QString& stored, const QString& typed)
-{
-    if (passwordhash::isHash(stored))
-        return passwordhash::verify(stored, typed);
-    // A row written before passwords were hashed: the exact text.
-    return stored == typed;
-}
 
 } // namespace
 
@@ -196,7 +189,7 @@ void TLgFm::startPrefillCheck(const QString& user, const QString& storedPassword
         return;
     }
     m_prefillThread = QThread::create([this, storedPassword] {
-        m_prefillMatches = passwordMatches(storedPassword, defaultPassword());
+        m_prefillMatches = storedpassword::matches(storedPassword, defaultPassword());
     });
     m_prefillThread->setParent(this);
     connect(m_prefillThread, &QThread::finished, this, &TLgFm::applyPrefill, Qt::QueuedConnection);
@@ -220,13 +213,18 @@ void TLgFm::applyPrefill()
         return;
     m_prefillPending = false;
     // Only while nobody has typed: the operator's own input always wins.
-    if (!m_prefillMatches || !m_passwordBox->text().isEmpty() ||
-        m_userBox->currentText() != m_prefillUser)
+    if (!defaultPasswordApplies() || !m_passwordBox->text().isEmpty())
         return;
     m_passwordBox->setText(defaultPassword());
     // With the password filled in, Enter logs in at once.
     if (isVisible())
         m_passwordBox->setFocus(Qt::OtherFocusReason);
+}
+
+bool TLgFm::defaultPasswordApplies() const
+{
+    return !m_prefillThread && m_prefillMatches && !m_prefillUser.isEmpty() &&
+           m_userBox->currentText() == m_prefillUser;
 }
 
 std::optional<QString> TLgFm::authenticate(const QString& user, const QString& password)
@@ -240,14 +238,9 @@ std::optional<QString> TLgFm::authenticate(const QString& user, const QString& p
         if (rows.isNull(QStringLiteral("密码")))
             continue;
         const QString storedUser = rows.text(QStringLiteral("用户名"));
-        const QString stored = rows.text(QStringLiteral("密码"));
-        if (!passwordMatches(stored, password))
-            continue;
-        if (!passwordhash::isHash(stored)) {
-            db.exec(QStringLiteral("update 管理员 set 密码 = ? where 用户名 = ? and 密码 = ?"),
-                    {passwordhash::hash(password), storedUser, stored});
-        }
-        return storedUser;
+        if (storedpassword::verifyAndUpgrade(db, adminTable, QStringLiteral("用户名"), storedUser,
+                                             rows.text(QStringLiteral("密码")), password))
+            return storedUser;
     }
     return std::nullopt;
 }
@@ -281,10 +274,15 @@ bool TLgFm::readPermissions(const QString& storedUser)
 
 bool TLgFm::login()
 {
-    // What the operator confirms is what the box holds now; a late prefill must not change it.
-    if (m_prefillThread)
-        m_prefillThread->wait();
-    m_prefillPending = false;
+    // Enter may come before the background check has filled the default password
+    // in. With the box still empty, wait for the check (a fraction of a second)
+    // and take its answer; it stays known, so a later Enter takes it too. Text
+    // the operator typed is confirmed as it stands.
+    if (m_passwordBox->text().isEmpty()) {
+        waitForPrefill();
+        if (m_passwordBox->text().isEmpty() && defaultPasswordApplies())
+            m_passwordBox->setText(defaultPassword());
+    }
     const QString user = m_userBox->currentText();
     const QString password = m_passwordBox->text();
     try {

@@ -40,8 +40,9 @@ public:
     void prepareLogin();
     // Waits for that check and applies it (tests, and before a login).
     void waitForPrefill();
-    // "确定": checks the user and password; on success fills the operator and the
-    // permission flags into the session and emits loggedIn(). Returns success.
+    // "确定": checks the user and password (an empty password box first waits for
+    // the check above and takes the default password it found); on success fills the operator and
+    // the permission flags into the session and emits loggedIn(). Returns success.
     bool login();
     // Whether a successful login shows the main window (tests look at the session only).
     void setShowsMainWindow(bool shows) { m_showsMainWindow = shows; }
@@ -72,6 +73,8 @@ private:
     void showMainWindow();
     void startPrefillCheck(const QString& user, const QString& storedPassword);
     void applyPrefill();
+    // The finished check found the default password on the user the box names.
+    bool defaultPasswordApplies() const;
 
     Session m_session;
     QLabel* m_banner = nullptr;

@@ -366,7 +366,7 @@ bool TCheckOutFm::ChaHuiYuan()
             return false;
         }
         // A member who still has the initial password need not type it.
-        if (memberPasswordMatches(rows.text(QStringLiteral("密码")), DefaultMemberPassword))
+        if (storedpassword::matches(rows.text(QStringLiteral("密码")), DefaultMemberPassword))
             m_passwordEdit->setText(DefaultMemberPassword);
     } catch (const DatabaseError& error) {
         Prompter::current().error(error.text());
@@ -386,7 +386,8 @@ bool TCheckOutFm::ChaHuiYuanMiMa()
             Rows rows =
                 db.query(QStringLiteral("select * from 会员管理 where 会员卡号 = ?"), {card});
             if (!rows.next() ||
-                !memberPasswordMatches(rows.text(QStringLiteral("密码")), m_passwordEdit->text())) {
+                !confirmMemberPassword(db, rows.text(QStringLiteral("会员卡号")),
+                                       rows.text(QStringLiteral("密码")), m_passwordEdit->text())) {
                 Prompter::current().inform(QStringLiteral("密码错误！"));
                 m_passwordEdit->clear();
                 m_cardEdit->setFocus();

@@ -8,6 +8,8 @@
 #include "common/ReportPreview.h"
 #include "common/SpreadsheetExport.h"
 #include "floor/TagBoard.h"
+#include "platform/DayPeriod.h"
+#include "platform/TypedSearch.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -207,33 +209,37 @@ void TCxJzJlFm::Search()
     const QString text = m_text->text();
     if (column.isEmpty() || text.isEmpty())
         return;
-    QString quoted;
-    try {
-        quoted = m_session.database().checkedColumn(Table, column);
-    } catch (const DatabaseError&) {
+    const TypedSearch search =
+        TypedSearch::build(m_session.database().dialect(), Table, column, text);
+    switch (search.outcome) {
+    case TypedSearch::Outcome::UnknownColumn:
         Prompter::current().warn(
             QStringLiteral("\"%1\"不是结帐记录的列名,请重新选择要查询的列!").arg(column));
         return;
+    case TypedSearch::Outcome::BadValue:
+        Prompter::current().warn(search.message);
+        return;
+    case TypedSearch::Outcome::Ready:
+        break;
     }
-    // Numbers and times are searched in their text form, as on both engines alike.
-    const QString matched = m_session.database().dialect().caseInsensitiveLike(
-        QStringLiteral("cast(%1 as text)").arg(quoted));
-    list(QStringLiteral("select * from 结帐管理 where ") + matched, {u'%' + text + u'%'});
+    list(QStringLiteral("select * from 结帐管理 where ") + search.condition, search.parameters);
 }
 
 void TCxJzJlFm::DateRange()
 {
-    // From the first moment of "从" up to and including the midnight that ends "到".
-    const QVariantList bounds{m_from->date().startOfDay(), m_to->date().addDays(1).startOfDay()};
-    const QString state = m_state->currentText();
-    if (state == u"全部") {
-        list(QStringLiteral("select * from 结帐管理 where 结帐时间 >= ? and 结帐时间 <= ?"),
-             bounds);
+    const std::optional<DayPeriod> period = DayPeriod::of(m_from->date(), m_to->date());
+    if (!period) {
+        Prompter::current().warn(DayPeriod::refusal());
         return;
     }
-    list(QStringLiteral("select * from 结帐管理 where 状态 = ? and 结帐时间 >= ? and "
-                        "结帐时间 <= ?"),
-         QVariantList{state} + bounds);
+    const QString within = period->condition(QStringLiteral("结帐时间"));
+    const QString state = m_state->currentText();
+    if (state == u"全部") {
+        list(QStringLiteral("select * from 结帐管理 where ") + within, period->parameters());
+        return;
+    }
+    list(QStringLiteral("select * from 结帐管理 where 状态 = ? and ") + within,
+         QVariantList{state} + period->parameters());
 }
 
 void TCxJzJlFm::BuDaHs()

@@ -26,11 +26,12 @@ public:
 
     // Every stored bill by checkout time, as on showing.
     void ShowAll();
-    // "查询": the bills whose chosen column contains the text. A typed name
-    // that is no column of 结帐管理 is refused and runs nothing.
+    // "查询": the bills whose chosen column holds the text: text columns contain
+    // it, amounts equal it, date-times lie on that day. A typed name that is no
+    // column of 结帐管理, or a value the column cannot hold, is refused and runs nothing.
     void Search();
-    // "日期统计": bills checked out from the start of "从" to the midnight
-    // that ends "到", of the chosen state unless "全部".
+    // "日期统计": bills checked out on the days from "从" to "到", of the
+    // chosen state unless "全部". "从" after "到" is refused.
     void DateRange();
     // "打印当前账单": the reprint receipt of the current bill to the POS printer.
     void BuDaHs();

@@ -1,14 +1,12 @@
 #include "members/MemberPassword.h"
 
-#include "platform/PasswordHash.h"
-
 namespace shoupai {
 
-bool memberPasswordMatches(const QString& stored, const QString& typed)
+bool confirmMemberPassword(Database& database, const QString& card, const QString& stored,
+                           const QString& typed)
 {
-    if (passwordhash::isHash(stored))
-        return passwordhash::verify(stored, typed);
-    return stored == typed;
+    return storedpassword::verifyAndUpgrade(database, QStringLiteral("会员管理"),
+                                            QStringLiteral("会员卡号"), card, stored, typed);
 }
 
 } // namespace shoupai

@@ -220,11 +220,14 @@ QSqlDatabase Database::connection() const
 
 void Database::fail(const QSqlQuery& query, const QString& sql) const
 {
-    QString text = query.lastError().text().trimmed();
+    const QSqlError error = query.lastError();
+    QString text = error.text().trimmed();
     if (text.isEmpty())
         text = QStringLiteral("数据库语句执行失败");
     Q_UNUSED(sql);
-    throw DatabaseError(text);
+    throw DatabaseError(text, m_dialect->isUniqueViolation(error)
+                                  ? DatabaseError::Cause::UniqueViolation
+                                  : DatabaseError::Cause::Other);
 }
 
 QSqlQuery Database::prepared(const QString& sql, const QVariantList& parameters) const

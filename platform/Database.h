@@ -22,14 +22,24 @@ namespace shoupai {
 class DatabaseError : public std::runtime_error
 {
 public:
-    explicit DatabaseError(const QString& text)
-        : std::runtime_error(text.toStdString()), m_text(text)
+    enum class Cause
+    {
+        Other,
+        UniqueViolation // a second row with a key that must be unique
+    };
+
+    explicit DatabaseError(const QString& text, Cause cause = Cause::Other)
+        : std::runtime_error(text.toStdString()), m_text(text), m_cause(cause)
     {
     }
     QString text() const { return m_text; }
+    // Two workstations inserting the same key at once end here; screens turn it
+    // into their own message instead of the database's text.
+    bool isUniqueViolation() const { return m_cause == Cause::UniqueViolation; }
 
 private:
     QString m_text;
+    Cause m_cause;
 };
 
 // The rows of one query, walked forward. Columns are read by name; the

@@ -3,6 +3,8 @@
 #include "platform/PostgresDialect.h"
 #include "platform/SqliteDialect.h"
 
+#include <QSqlError>
+
 namespace shoupai {
 
 QString Dialect::quote(const QString& identifier) const
@@ -15,6 +17,25 @@ QString Dialect::quote(const QString& identifier) const
 QString Dialect::caseInsensitiveEquals(const QString& expression) const
 {
     return QStringLiteral("lower(%1) = lower(?)").arg(expression);
+}
+
+QString Dialect::caseInsensitiveLikeEscaped(const QString& expression) const
+{
+    // A backslash as escape character means the same on both engines (PostgreSQL
+    // keeps standard conforming strings, so '\' is one character there too).
+    return caseInsensitiveLike(expression) + QStringLiteral(" escape '\\'");
+}
+
+QString Dialect::escapeLike(const QString& text)
+{
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'\\' || c == u'%' || c == u'_')
+            escaped += u'\\';
+        escaped += c;
+    }
+    return escaped;
 }
 
 QString Dialect::returning(const QString& column) const
@@ -35,6 +56,13 @@ QString SqliteDialect::caseInsensitiveLike(const QString& expression) const
     return QStringLiteral("%1 like ?").arg(expression);
 }
 
+bool SqliteDialect::isUniqueViolation(const QSqlError& error) const
+{
+    // SQLITE_CONSTRAINT_UNIQUE and SQLITE_CONSTRAINT_PRIMARYKEY.
+    const QString code = error.nativeErrorCode();
+    return code == u"2067" || code == u"1555";
+}
+
 QString PostgresDialect::quote(const QString& identifier) const
 {
     return Dialect::quote(identifier.toLower());
@@ -43,6 +71,11 @@ QString PostgresDialect::quote(const QString& identifier) const
 QString PostgresDialect::caseInsensitiveLike(const QString& expression) const
 {
     return QStringLiteral("%1 ilike ?").arg(expression);
+}
+
+bool PostgresDialect::isUniqueViolation(const QSqlError& error) const
+{
+    return error.nativeErrorCode() == u"23505"; // unique_violation
 }
 
 } // namespace shoupai

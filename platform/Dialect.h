@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class QSqlError;
+
 namespace shoupai {
 
 enum class Backend
@@ -32,6 +34,13 @@ public:
     QString caseInsensitiveEquals(const QString& expression) const;
     // A pattern match without regard to case; the pattern is the bound value.
     virtual QString caseInsensitiveLike(const QString& expression) const = 0;
+    // The same match with '%', '_' and '\' in the bound pattern taken literally
+    // when the pattern went through escapeLike().
+    QString caseInsensitiveLikeEscaped(const QString& expression) const;
+    // The typed text with the wildcard characters and the escape character escaped.
+    static QString escapeLike(const QString& text);
+    // Whether a failed statement broke a unique key or primary key.
+    virtual bool isUniqueViolation(const QSqlError& error) const = 0;
     // Suffix of a select that locks the rows it reads until commit.
     virtual QString forUpdate() const = 0;
     // Suffix of an insert that returns the new key as its one column.

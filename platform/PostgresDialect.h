@@ -12,6 +12,7 @@ public:
     // Unquoted names fold to lower case on this engine; quoted ones must match that.
     QString quote(const QString& identifier) const override;
     QString caseInsensitiveLike(const QString& expression) const override;
+    bool isUniqueViolation(const QSqlError& error) const override;
     QString forUpdate() const override { return QStringLiteral(" for update"); }
     QString beginTransaction() const override { return QStringLiteral("BEGIN"); }
     QString moneyType() const override { return QStringLiteral("BIGINT"); }

@@ -10,6 +10,7 @@ public:
     Backend backend() const override { return Backend::Sqlite; }
     QString driverName() const override { return QStringLiteral("QSQLITE"); }
     QString caseInsensitiveLike(const QString& expression) const override;
+    bool isUniqueViolation(const QSqlError& error) const override;
     QString forUpdate() const override { return {}; }
     // IMMEDIATE takes the write lock at once, so two writers never deadlock on upgrade.
     QString beginTransaction() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
