@@ -78,6 +78,7 @@ class TestLogin : public QObject
     Q_OBJECT
 private slots:
     void freshDatabasePrefillsAndLogsIn();
+    void enterBeforeThePrefillArrives();
     void wrongPasswordsAndRetries();
     void userNameWithoutCaseAndQuotes();
     void olderDatabaseWithoutOptionalColumnsAndPlainPasswords();
@@ -128,6 +129,50 @@ void TestLogin::freshDatabasePrefillsAndLogsIn()
     QCOMPARE(third.passwordBox()->text(), QStringLiteral("typed"));
     QVERIFY(!third.login());
     QCOMPARE(prompter.lastText(), QStringLiteral("用户名或者密码错误请重新输入！"));
+}
+
+void TestLogin::enterBeforeThePrefillArrives()
+{
+    SeededDatabase db;
+    // A hashed default is checked beside the window; Enter comes before its answer.
+    db.database().exec(QStringLiteral("update 管理员 set 密码 = ?"),
+                       {passwordhash::hash(TLgFm::defaultPassword())});
+    ScriptedPrompter prompter;
+
+    // Enter with the box still empty waits for the check and logs in with its answer.
+    TLgFm fast(db.folder());
+    fast.setShowsMainWindow(false);
+    fast.prepareLogin();
+    QVERIFY(fast.passwordBox()->text().isEmpty());
+    QVERIFY(fast.login());
+    QCOMPARE(fast.passwordBox()->text(), TLgFm::defaultPassword());
+    QCOMPARE(fast.session().operatorName, QStringLiteral("超级管理员"));
+    QVERIFY(prompter.shown().isEmpty());
+
+    // Typed input wins over a prefill that comes later, and the late prefill is
+    // not lost: once the operator empties the box again, Enter logs in.
+    TLgFm typed(db.folder());
+    typed.setShowsMainWindow(false);
+    typed.prepareLogin();
+    typed.passwordBox()->setText(QStringLiteral("wrong"));
+    QVERIFY(!typed.login());
+    QCOMPARE(prompter.lastText(), QStringLiteral("用户名或者密码错误请重新输入！"));
+    typed.waitForPrefill();
+    QCOMPARE(typed.passwordBox()->text(), QStringLiteral("wrong"));
+    typed.passwordBox()->clear();
+    QVERIFY(typed.login());
+    QCOMPARE(prompter.shown().size(), 1);
+
+    // The default found for one user is no password of another.
+    addAdministrator(db.database(), QStringLiteral("收银"), passwordhash::hash(QStringLiteral("x")),
+                     true);
+    TLgFm other(db.folder());
+    other.setShowsMainWindow(false);
+    other.prepareLogin();
+    other.userBox()->setEditText(QStringLiteral("收银"));
+    QVERIFY(!other.login());
+    QVERIFY(other.passwordBox()->text().isEmpty());
+    QCOMPARE(prompter.shown().size(), 2);
 }
 
 void TestLogin::wrongPasswordsAndRetries()

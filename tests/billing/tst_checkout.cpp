@@ -541,13 +541,7 @@ void TestCheckOut::receiptValues()
 
 void TestCheckOut::memberPasswords()
 {
-    QVERIFY(memberPasswordMatches(QStringLiteral("2863"), QStringLiteral("2863")));
-    QVERIFY(!memberPasswordMatches(QStringLiteral("2863"), QStringLiteral("2864")));
-    QVERIFY(!memberPasswordMatches(QStringLiteral("2863"), QString()));
-    const QString hashed = passwordhash::hash(QStringLiteral("2863"));
-    QVERIFY(memberPasswordMatches(hashed, QStringLiteral("2863")));
-    QVERIFY(!memberPasswordMatches(hashed, hashed));
-    QVERIFY(!memberPasswordMatches(hashed, QStringLiteral("1")));
+    const QString hashed = passwordhash::hash(DefaultMemberPassword);
 
     // A hashed default password is still recognised and prefilled.
     Venue v;
@@ -556,10 +550,27 @@ void TestCheckOut::memberPasswords()
     addMember(db, QStringLiteral("H1"), QStringLiteral("哈希"), hashed, 0, 0);
     addMember(db, QStringLiteral("H2"), QStringLiteral("秘密"),
               passwordhash::hash(QStringLiteral("abc")), 0, 0);
+    addMember(db, QStringLiteral("P1"), QStringLiteral("旧卡"), QStringLiteral("p'1"), 0, 0);
+    const auto storedPassword = [&db](const QString& card) {
+        return db.scalar(QStringLiteral("select 密码 from 会员管理 where 会员卡号 = ?"), {card})
+            .toString();
+    };
     TCheckOutFm screen(v.session, v.board, QStringLiteral("A01"));
     QVERIFY(screen.load());
     lookUp(screen, QStringLiteral("H1"));
     QCOMPARE(screen.memberName(), QStringLiteral("哈希"));
+    QCOMPARE(storedPassword(QStringLiteral("H1")), hashed);
+
+    // A plain password of an older row: a wrong one changes nothing, the right
+    // one identifies the member and is kept as its hash from then on.
+    screen.cardEdit()->setText(QStringLiteral("P1"));
+    QVERIFY(screen.ChaHuiYuan());
+    screen.passwordEdit()->setText(QStringLiteral("P'1"));
+    QVERIFY(!screen.ChaHuiYuanMiMa());
+    QCOMPARE(storedPassword(QStringLiteral("P1")), QStringLiteral("p'1"));
+    lookUp(screen, QStringLiteral("P1"), QStringLiteral("p'1"));
+    QCOMPARE(screen.memberName(), QStringLiteral("旧卡"));
+    QVERIFY(passwordhash::verify(storedPassword(QStringLiteral("P1")), QStringLiteral("p'1")));
     screen.cardEdit()->setText(QStringLiteral("H2"));
     screen.passwordEdit()->clear();
     QVERIFY(screen.ChaHuiYuan());

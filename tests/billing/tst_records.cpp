@@ -9,6 +9,7 @@
 #include "common/ReportRenderer.h"
 #include "common/SpreadsheetExport.h"
 #include "floor/TagBoard.h"
+#include "platform/DayPeriod.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -130,6 +131,19 @@ void TestRecords::opensWithEveryBillColumnsAndFooters()
     QCOMPARE(shown, QStringList({"id", "单据号", "手牌号码", "进店时间", "实收金额", "卡内扣除",
                                  "消费金额", "结帐方式", "状态", "结帐时间", "顾客姓名", "营业员",
                                  "备注"}));
+    // The view shows those 13 only; the other columns stay in the rows for
+    // searching and export.
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QStringList visible;
+    for (int column = 0; column < model->columnCount(); ++column) {
+        if (!form.grid()->view()->isColumnHidden(column))
+            visible << model->columnName(column);
+    }
+    QCOMPARE(visible, shown);
+    QCOMPARE(model->columnCount(), 17);
+    QCOMPARE(form.grid()->currentValue(QStringLiteral("会员卡号")).toString(),
+             QStringLiteral("非会员"));
     QCOMPARE(form.grid()->footerText(QStringLiteral("id")), QStringLiteral("3"));
     QCOMPARE(form.grid()->footerText(QStringLiteral("实收金额")), QStringLiteral("142.50"));
     QCOMPARE(form.grid()->footerText(QStringLiteral("卡内扣除")), QStringLiteral("97.50"));
@@ -197,12 +211,27 @@ void TestRecords::searchChecksTheColumnAndBindsTheText()
     form.textField()->setText(QStringLiteral("vip"));
     form.Search();
     QCOMPARE(listedNumbers(form.grid()), QStringList({"3"}));
-    // Columns that are not text are searched in their text form.
+    // A date-time column is searched by day, an amount by its value.
     form.columnField()->setCurrentText(QStringLiteral("结帐时间"));
-    form.textField()->setText(QStringLiteral("11-19"));
+    form.textField()->setText(QStringLiteral("2026-11-19"));
     form.Search();
     QCOMPARE(listedNumbers(form.grid()), QStringList({"2"}));
+    form.columnField()->setCurrentText(QStringLiteral("实收金额"));
+    form.textField()->setText(QStringLiteral("20"));
+    form.Search();
+    QCOMPARE(listedNumbers(form.grid()), QStringList({"3"}));
     QVERIFY(prompter.shown().isEmpty());
+    // A value the column cannot hold is refused and runs nothing.
+    form.textField()->setText(QStringLiteral("二十"));
+    const QString amountBefore = form.grid()->statement();
+    form.Search();
+    QCOMPARE(prompter.lastText(), QStringLiteral("\"二十\"不是正确的金额,请重新输入!"));
+    QCOMPARE(form.grid()->statement(), amountBefore);
+    prompter.clear();
+    form.columnField()->setCurrentText(QStringLiteral("结帐时间"));
+    form.textField()->setText(QStringLiteral("2026-11-19"));
+    form.Search();
+    QCOMPARE(listedNumbers(form.grid()), QStringList({"2"}));
 
     // A typed text that is no column is refused and runs nothing.
     const QString statementBefore = form.grid()->statement();
@@ -253,13 +282,22 @@ void TestRecords::dateRangeBoundsAndStateFilter()
     form.fromDate()->setDate(QDate(2026, 11, 10));
     form.toDate()->setDate(QDate(2026, 11, 20));
     find<QPushButton>(&form, QStringLiteral("日期统计"))->click();
-    // 23:59:59 of "到" and the midnight that ends it are in, one second later is not.
-    QCOMPARE(listedNumbers(form.grid()), QStringList({"2", "6", "3", "4"}));
-    QCOMPARE(form.grid()->footerText(QStringLiteral("消费金额")), QStringLiteral("15.00"));
+    // 00:00:00 of "从" and 23:59:59 of "到" are in; the midnight that ends "到"
+    // belongs to the next day only.
+    QCOMPARE(listedNumbers(form.grid()), QStringList({"2", "6", "3"}));
+    QCOMPARE(form.grid()->footerText(QStringLiteral("消费金额")), QStringLiteral("11.00"));
+    // The same bills as the period itself finds.
+    const DayPeriod period = *DayPeriod::of(QDate(2026, 11, 10), QDate(2026, 11, 20));
+    QCOMPARE(venue.d()
+                 .scalar(QStringLiteral("select count(*) from 结帐管理 where ") +
+                             period.condition(QStringLiteral("结帐时间")),
+                         period.parameters())
+                 .toLongLong(),
+             form.grid()->recordCount());
 
     form.stateField()->setCurrentText(QStringLiteral("免单"));
     form.DateRange();
-    QCOMPARE(listedNumbers(form.grid()), QStringList({"6", "4"}));
+    QCOMPARE(listedNumbers(form.grid()), QStringList({"6"}));
     form.stateField()->setCurrentText(QStringLiteral("已结"));
     form.DateRange();
     QCOMPARE(listedNumbers(form.grid()), QStringList({"2", "3"}));
@@ -270,6 +308,21 @@ void TestRecords::dateRangeBoundsAndStateFilter()
     form.toDate()->setDate(QDate(2026, 11, 15));
     form.DateRange();
     QCOMPARE(listedNumbers(form.grid()), QStringList({"6"}));
+    // The next day starts at its midnight.
+    form.fromDate()->setDate(QDate(2026, 11, 21));
+    form.toDate()->setDate(QDate(2026, 11, 21));
+    form.DateRange();
+    QCOMPARE(listedNumbers(form.grid()), QStringList({"4", "5"}));
+
+    // "从" after "到" is refused and the list stays.
+    ScriptedPrompter prompter;
+    const QString before = form.grid()->statement();
+    form.fromDate()->setDate(QDate(2026, 11, 22));
+    form.DateRange();
+    QCOMPARE(prompter.shown().size(), 1);
+    QCOMPARE(prompter.lastText(), QStringLiteral("起始日期不能大于终止日期,请重新选择!"));
+    QCOMPARE(form.grid()->statement(), before);
+    QCOMPARE(listedNumbers(form.grid()), QStringList({"4", "5"}));
 }
 
 void TestRecords::reprintExportAndReport()

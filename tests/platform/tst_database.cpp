@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <thread>
 
 using namespace shoupai;
@@ -67,6 +68,7 @@ private slots:
     void generatedKeys();
     void checkedColumns();
     void failuresCarryTheDatabaseText();
+    void uniqueViolationsAreRecognised();
     void concurrentCounterIncrements();
     void forUpdateBlocksTheOtherWriter();
 };
@@ -551,6 +553,65 @@ void TestDatabaseGateway::forUpdateBlocksTheOtherWriter()
     QCOMPARE(otherRead, QString::number(mine + 1));
     QCOMPARE(db.scalar(QStringLiteral("select 单据号 from 单据号")).toString(),
              QString::number(mine + 2));
+}
+
+void TestDatabaseGateway::uniqueViolationsAreRecognised()
+{
+    SeededDatabase seeded;
+    Database& db = seeded.database();
+    const auto failure =
+        [](const std::function<void()>& statement) -> std::optional<DatabaseError> {
+        try {
+            statement();
+        } catch (const DatabaseError& error) {
+            return error;
+        }
+        return std::nullopt;
+    };
+
+    // A second member with the same card number, from another workstation.
+    db.exec(QStringLiteral("insert into 会员管理 (会员卡号, 会员姓名) values (?, ?)"),
+            {QStringLiteral("8001"), QStringLiteral("甲")});
+    std::unique_ptr<Database> other = seeded.openAnother();
+    auto error = failure([&] {
+        other->exec(QStringLiteral("insert into 会员管理 (会员卡号, 会员姓名) values (?, ?)"),
+                    {QStringLiteral("8001"), QStringLiteral("乙")});
+    });
+    QVERIFY(error);
+    QVERIFY(error->isUniqueViolation());
+    QVERIFY(!error->text().isEmpty());
+
+    const QString text = db.dialect().textType();
+    const QString integer = db.dialect().integerType();
+    db.exec(QStringLiteral("create table uq (k %1 primary key, code %2 unique, name %2 not null)")
+                .arg(integer, text));
+    db.exec(QStringLiteral("insert into uq (k, code, name) values (?, ?, ?)"),
+            {1, QStringLiteral("a"), QStringLiteral("n")});
+    // A primary key taken twice.
+    error = failure([&] {
+        db.exec(QStringLiteral("insert into uq (k, code, name) values (?, ?, ?)"),
+                {1, QStringLiteral("b"), QStringLiteral("n")});
+    });
+    QVERIFY(error && error->isUniqueViolation());
+    // An update that makes two rows share a unique value.
+    db.exec(QStringLiteral("insert into uq (k, code, name) values (?, ?, ?)"),
+            {2, QStringLiteral("b"), QStringLiteral("n")});
+    error = failure([&] {
+        db.exec(QStringLiteral("update uq set code = ? where k = ?"), {QStringLiteral("a"), 2});
+    });
+    QVERIFY(error && error->isUniqueViolation());
+
+    // Other failures are not taken for it: a missing value, a wrong statement.
+    error = failure([&] {
+        db.exec(QStringLiteral("insert into uq (k, code) values (?, ?)"), {3, QStringLiteral("c")});
+    });
+    QVERIFY(error);
+    QVERIFY(!error->isUniqueViolation());
+    error = failure([&] { db.exec(QStringLiteral("insert into no_such_table (k) values (1)")); });
+    QVERIFY(error);
+    QVERIFY(!error->isUniqueViolation());
+    QVERIFY(!DatabaseError(QStringLiteral("x")).isUniqueViolation());
+    QCOMPARE(db.scalar(QStringLiteral("select count(*) from uq")).toLongLong(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestDatabaseGateway)
