@@ -211,20 +211,19 @@ void TLgFm::applyPrefill()
     }
     if (!m_prefillPending || m_prefillThread)
         return;
-    m_prefillPending = false;
-    // Only while nobody has typed: the operator's own input always wins.
-    if (!defaultPasswordApplies() || !m_passwordBox->text().isEmpty())
+    if (!m_prefillMatches) {
+        m_prefillPending = false;
         return;
+    }
+    // Only into an empty box for the user that was checked: the operator's own
+    // input always wins, and the default waits until the box is empty again.
+    if (!m_passwordBox->text().isEmpty() || m_userBox->currentText() != m_prefillUser)
+        return;
+    m_prefillPending = false;
     m_passwordBox->setText(defaultPassword());
     // With the password filled in, Enter logs in at once.
     if (isVisible())
         m_passwordBox->setFocus(Qt::OtherFocusReason);
-}
-
-bool TLgFm::defaultPasswordApplies() const
-{
-    return !m_prefillThread && m_prefillMatches && !m_prefillUser.isEmpty() &&
-           m_userBox->currentText() == m_prefillUser;
 }
 
 std::optional<QString> TLgFm::authenticate(const QString& user, const QString& password)
@@ -274,15 +273,11 @@ bool TLgFm::readPermissions(const QString& storedUser)
 
 bool TLgFm::login()
 {
-    // Enter may come before the background check has filled the default password
-    // in. With the box still empty, wait for the check (a fraction of a second)
-    // and take its answer; it stays known, so a later Enter takes it too. Text
-    // the operator typed is confirmed as it stands.
-    if (m_passwordBox->text().isEmpty()) {
+    // Enter may come before the background check has filled the default
+    // password in: with the box still empty, wait for the check (a fraction of
+    // a second) and take its answer. Text the operator typed is confirmed as it stands.
+    if (m_passwordBox->text().isEmpty())
         waitForPrefill();
-        if (m_passwordBox->text().isEmpty() && defaultPasswordApplies())
-            m_passwordBox->setText(defaultPassword());
-    }
     const QString user = m_userBox->currentText();
     const QString password = m_passwordBox->text();
     try {

@@ -73,8 +73,6 @@ private:
     void showMainWindow();
     void startPrefillCheck(const QString& user, const QString& storedPassword);
     void applyPrefill();
-    // The finished check found the default password on the user the box names.
-    bool defaultPasswordApplies() const;
 
     Session m_session;
     QLabel* m_banner = nullptr;

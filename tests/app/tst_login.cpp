@@ -140,7 +140,7 @@ void TestLogin::enterBeforeThePrefillArrives()
     ScriptedPrompter prompter;
 
     // Enter with the box still empty waits for the check and logs in with its answer.
-    TLgFm fast(db.folder());
+    TLgFm fast(writeSystemIni(db));
     fast.setShowsMainWindow(false);
     fast.prepareLogin();
     QVERIFY(fast.passwordBox()->text().isEmpty());
@@ -150,7 +150,7 @@ void TestLogin::enterBeforeThePrefillArrives()
     QVERIFY(prompter.shown().isEmpty());
 
     // Typed input wins over a prefill that comes later, and the late prefill is
-    // not lost: once the operator empties the box again, Enter logs in.
+    // not lost: once the operator empties the box, Enter logs in with it.
     TLgFm typed(db.folder());
     typed.setShowsMainWindow(false);
     typed.prepareLogin();
@@ -183,6 +183,9 @@ void TestLogin::wrongPasswordsAndRetries()
     login.setShowsMainWindow(false);
     login.show();
     QVERIFY(QTest::qWaitForWindowExposed(&login));
+    // The default password is in the box; each wrong text below replaces it.
+    login.waitForPrefill();
+    QCOMPARE(login.passwordBox()->text(), TLgFm::defaultPassword());
     // Escape does not take the login screen away.
     QTest::keyClick(&login, Qt::Key_Escape);
     QVERIFY(login.isVisible());
