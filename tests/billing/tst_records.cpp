@@ -16,6 +16,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
@@ -136,12 +137,15 @@ void TestRecords::opensWithEveryBillColumnsAndFooters()
     // searching and export.
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QStringList visible;
-    for (int column = 0; column < model->columnCount(); ++column) {
-        if (!form.grid()->view()->isColumnHidden(column))
-            visible << model->columnName(column);
-    }
-    QCOMPARE(visible, shown);
+    const auto visible = [&] {
+        QStringList names;
+        for (int column = 0; column < model->columnCount(); ++column) {
+            if (!form.grid()->view()->isColumnHidden(column))
+                names << model->columnName(column);
+        }
+        return names;
+    };
+    QCOMPARE(visible(), shown);
     QCOMPARE(model->columnCount(), 17);
     QCOMPARE(form.grid()->currentValue(QStringLiteral("会员卡号")).toString(),
              QStringLiteral("非会员"));
@@ -161,6 +165,12 @@ void TestRecords::opensWithEveryBillColumnsAndFooters()
     QCOMPARE(model->data(model->index(model->groupRow(1), consumption)).toString(),
              QStringLiteral("(SUM=130.00)"));
     form.grid()->ungroup();
+    QCOMPARE(visible(), shown);
+    // A sort by a title does not bring the others back.
+    form.grid()->view()->horizontalHeader()->sectionClicked(
+        model->columnOf(QStringLiteral("消费金额")));
+    QCOMPARE(model->sortColumn(), QStringLiteral("消费金额"));
+    QCOMPARE(visible(), shown);
 
     // The search controls start as the operator expects them.
     QCOMPARE(form.columnField()->currentText(), QStringLiteral("顾客姓名"));
@@ -179,6 +189,15 @@ void TestRecords::opensWithEveryBillColumnsAndFooters()
           QStringLiteral("打印全部记录"), QStringLiteral("Excel"), QStringLiteral("退出")})
         QVERIFY2(find<QPushButton>(&form, caption), qPrintable(caption));
     QVERIFY(form.gridMenu()->actions().first()->text() == QStringLiteral("撤销结帐"));
+
+    // A search in a column the grid hides finds its rows; the hidden stay hidden.
+    form.columnField()->setCurrentText(QStringLiteral("会员卡号"));
+    form.textField()->setText(QStringLiteral("非会员"));
+    form.Search();
+    QCOMPARE(visible(), shown);
+    QCOMPARE(form.grid()->recordCount(), 3);
+    form.ShowAll();
+    QCOMPARE(visible(), shown);
 }
 
 void TestRecords::searchChecksTheColumnAndBindsTheText()
