@@ -73,6 +73,24 @@ void TestTypedSearch::amountsAreMoney()
     QCOMPARE(found(d, QStringLiteral("实收金额"), QStringLiteral("125")), QStringList({"3"}));
     QCOMPARE(found(d, QStringLiteral("实收金额"), QStringLiteral("0.0125")), QStringList({"2"}));
     QVERIFY(found(d, QStringLiteral("消费金额"), QStringLiteral("12")).isEmpty());
+
+    // Values kept with decimals (points) compare as shown, to four places.
+    d.exec(QStringLiteral("insert into 会员管理 (会员卡号, 当前积分) values (?, ?), (?, ?)"),
+           {QStringLiteral("M1"), 12.5, QStringLiteral("M2"), 0.85});
+    const auto members = [&](const QString& text) {
+        const TypedSearch search = TypedSearch::build(d.dialect(), QStringLiteral("会员管理"),
+                                                      QStringLiteral("当前积分"), text);
+        QStringList cards;
+        Rows rows = d.query(QStringLiteral("select 会员卡号 from 会员管理 where ") +
+                                search.condition + QStringLiteral(" order by 会员卡号"),
+                            search.parameters);
+        while (rows.next())
+            cards << rows.text(QStringLiteral("会员卡号"));
+        return cards;
+    };
+    QCOMPARE(members(QStringLiteral("12.5")), QStringList({"M1"}));
+    QCOMPARE(members(QStringLiteral("0.85")), QStringList({"M2"}));
+    QVERIFY(members(QStringLiteral("12")).isEmpty());
 }
 
 void TestTypedSearch::textIsMatchedLiterally()
