@@ -41,7 +41,8 @@ double medianMs(int runs, const std::function<void()>& prepare, const std::funct
 
 double medianMs(int runs, const std::function<void()>& work)
 {
-    return medianMs(runs, [] {}, work);
+    return medianMs(
+        runs, [] {}, work);
 }
 
 } // namespace shoupai::bench

@@ -16,8 +16,7 @@ void reportAgainstFloor(const QString& name, double value, double floor);
 
 // The median of `runs` timings of `work` in milliseconds; `prepare` runs
 // before each and is not timed.
-double medianMs(int runs, const std::function<void()>& prepare,
-                const std::function<void()>& work);
+double medianMs(int runs, const std::function<void()>& prepare, const std::function<void()>& work);
 double medianMs(int runs, const std::function<void()>& work);
 
 } // namespace shoupai::bench

@@ -208,8 +208,8 @@ void generateHistory(Database& database, const HistorySize& size)
     const QString bill = QStringLiteral("(1 + (i - 1) / %1)").arg(perBill);
     const QString line = QStringLiteral("((i - 1) % %1)").arg(perBill);
     const QString goods = QStringLiteral("(1 + i % %1)").arg(size.goods);
-    const QString employee = pgSafeLpad(
-        database, QStringLiteral("1 + (i / 7) % %1").arg(size.employees), 2);
+    const QString employee =
+        pgSafeLpad(database, QStringLiteral("1 + (i / 7) % %1").arg(size.employees), 2);
     database.exec(fill(
         QStringLiteral(
             "insert into 结帐明细 (单据号, 手牌号码, 会员卡号, 顾客姓名, 商品名, 商品类型, 单价, "
@@ -276,8 +276,8 @@ void generateHistory(Database& database, const HistorySize& size)
          {"member", text(database, member)},
          {"memberNumber", member},
          {"unit", QString::number(unit)},
-         {"moment", momentAfterStart(database, QStringLiteral("i * %1")
-                                                   .arg(size.bills / size.recharges))},
+         {"moment",
+          momentAfterStart(database, QStringLiteral("i * %1").arg(size.bills / size.recharges))},
          {"series", series(database, size.recharges)}}));
 
     step("purchases");
@@ -294,8 +294,8 @@ void generateHistory(Database& database, const HistorySize& size)
         {{"goods", text(database, bought)},
          {"k", bought},
          {"unit", QString::number(unit)},
-         {"moment", momentAfterStart(database, QStringLiteral("i * %1")
-                                                   .arg(size.bills / size.purchases))},
+         {"moment",
+          momentAfterStart(database, QStringLiteral("i * %1").arg(size.bills / size.purchases))},
          {"series", series(database, size.purchases)}}));
 
     step("wages");
