@@ -106,10 +106,11 @@ QString gradeWageOf(const QString& e, qint64 unit)
 // before it have had their commission paid, those after it not yet.
 qint64 lastMonthStartMinute(qint64 bills)
 {
-    const QDateTime start(QDate(2024, 1, 1), QTime(8, 0));
-    const QDate last = start.addSecs((bills - 1) * 60).date();
-    const QDateTime monthStart(QDate(last.year(), last.month(), 1), QTime(0, 0));
-    return start.secsTo(monthStart) / 60;
+    // Whole days and minutes only: the history is naive local time, without zones.
+    const QDate first(2024, 1, 1);
+    const qint64 startMinute = 8 * 60;
+    const QDate last = first.addDays((startMinute + bills - 1) / (24 * 60));
+    return first.daysTo(QDate(last.year(), last.month(), 1)) * 24 * 60 - startMinute;
 }
 
 } // namespace
