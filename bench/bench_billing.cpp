@@ -252,36 +252,34 @@ int main(int argc, char** argv)
     fillCatalogue(db);
     addBenchTags(db);
 
-    // Posting a group of 20 tags and 1,000 lines, and the bare floor.
-    int set = 0;
-    QString mainTag;
-    const double post = medianMs(
-        3, [&] { mainTag = openLargeGroup(db, set++ % 2); },
-        [&] {
-            if (postCheckout(db, postFor(db, mainTag)).outcome != PostingResult::Outcome::Posted)
-                qFatal("posting refused");
-        });
+    // Posting a group of 20 tags and 1,000 lines, in turns with the bare floor.
     QSqlDatabase raw =
         QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("floor"));
     raw.setDatabaseName(path);
     raw.open();
-    const double floor = medianMs(
-        3, [&] { mainTag = openLargeGroup(db, set++ % 2); }, [&] { barePosting(raw, mainTag); });
-    bench::reportAgainstFloor(QStringLiteral("post_1000_lines_ms"), post, floor);
+    QString mainTag;
+    const bench::Timings post = bench::alternatingMediansMs(
+        5, [&] { mainTag = openLargeGroup(db, 0); },
+        [&] {
+            if (postCheckout(db, postFor(db, mainTag)).outcome != PostingResult::Outcome::Posted)
+                qFatal("posting refused");
+        },
+        [&] { mainTag = openLargeGroup(db, 1); }, [&] { barePosting(raw, mainTag); });
+    bench::reportAgainstFloor(QStringLiteral("post_1000_lines_ms"), post.figure, post.floor);
 
     // Loading the checkout screen for the group.
     Board board;
     mainTag = openLargeGroup(db, 0);
-    const double load = medianMs(
-        5, [] {},
+    bench::BareConnection bare(path);
+    // The floor: what the screen reads and resets, bare, every line read to the end.
+    const bench::Timings load = bench::alternatingMediansMs(
+        7, [] {},
         [&] {
             TCheckOutFm screen(session, board, mainTag);
             screen.load();
-        });
-    // The floor: what the screen reads and resets, bare, every line read to the end.
-    bench::BareConnection bare(path);
-    const double loadFloor = medianMs(5, [&] { bareCheckoutLoad(bare, mainTag); });
-    bench::reportAgainstFloor(QStringLiteral("checkout_load_1000_ms"), load, loadFloor);
+        },
+        [] {}, [&] { bareCheckoutLoad(bare, mainTag); });
+    bench::reportAgainstFloor(QStringLiteral("checkout_load_1000_ms"), load.figure, load.floor);
 
     // Adding one line with the full catalogue, and searching it.
     board.tag = mainTag;
@@ -290,16 +288,15 @@ int main(int argc, char** argv)
     consume.search(QStringLiteral("商品4321"));
     if (!consume.goodsGrid()->hasCurrentRecord())
         consume.filterByType(QStringLiteral("全部"));
-    const double add = medianMs(
+    // What one durable SQLite commit of a single row costs on this file system:
+    // the part of adding a line that no program can avoid.
+    const bench::Timings add = bench::alternatingMediansMs(
         21, [] {},
         [&] {
             if (!consume.ZengJiaHs())
                 qFatal("line refused");
-        });
-    // What one durable SQLite commit of a single row costs on this file system:
-    // the part of adding a line that no program can avoid.
-    const double commitFloor = medianMs(
-        21, [] {},
+        },
+        [] {},
         [&] {
             QSqlQuery q(raw);
             q.exec(QStringLiteral("BEGIN IMMEDIATE"));
@@ -311,7 +308,7 @@ int main(int argc, char** argv)
             q.exec();
             q.exec(QStringLiteral("COMMIT"));
         });
-    bench::reportAgainstFloor(QStringLiteral("add_line_ms"), add, commitFloor);
+    bench::reportAgainstFloor(QStringLiteral("add_line_ms"), add.figure, add.floor);
     const double search = medianMs(
         21, [] {}, [&] { consume.search(QStringLiteral("SP49")); });
     bench::report(QStringLiteral("goods_search_ms"), search, QStringLiteral("ms"));

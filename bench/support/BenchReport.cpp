@@ -39,6 +39,21 @@ double medianMs(int runs, const std::function<void()>& prepare, const std::funct
     return times[times.size() / 2];
 }
 
+Timings alternatingMediansMs(int runs, const std::function<void()>& prepare,
+                             const std::function<void()>& work,
+                             const std::function<void()>& prepareFloor,
+                             const std::function<void()>& floorWork)
+{
+    std::vector<double> figures, floors;
+    for (int i = 0; i < std::max(1, runs); ++i) {
+        figures.push_back(medianMs(1, prepare, work));
+        floors.push_back(medianMs(1, prepareFloor, floorWork));
+    }
+    std::sort(figures.begin(), figures.end());
+    std::sort(floors.begin(), floors.end());
+    return {figures[figures.size() / 2], floors[floors.size() / 2]};
+}
+
 double medianMs(int runs, const std::function<void()>& work)
 {
     return medianMs(

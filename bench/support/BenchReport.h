@@ -19,4 +19,16 @@ void reportAgainstFloor(const QString& name, double value, double floor);
 double medianMs(int runs, const std::function<void()>& prepare, const std::function<void()>& work);
 double medianMs(int runs, const std::function<void()>& work);
 
+// Figure and floor timed in turns, so that both meet the same moments of a
+// shared machine (a commit's cost varies most); returns both medians.
+struct Timings
+{
+    double figure = 0;
+    double floor = 0;
+};
+Timings alternatingMediansMs(int runs, const std::function<void()>& prepare,
+                             const std::function<void()>& work,
+                             const std::function<void()>& prepareFloor,
+                             const std::function<void()>& floorWork);
+
 } // namespace shoupai::bench
