@@ -11,6 +11,7 @@
 #include "common/Prompter.h"
 #include "floor/TagBoard.h"
 #include "platform/Schema.h"
+#include "support/BareQuery.h"
 #include "support/BenchReport.h"
 #include "support/SyntheticHistory.h"
 
@@ -26,6 +27,7 @@
 #include <functional>
 
 using namespace shoupai;
+using bench::medianMs;
 
 namespace {
 
@@ -43,20 +45,6 @@ public:
     void ReloadTags() override {}
     void RefreshSelection() override {}
 };
-
-double medianMs(int runs, const std::function<void()>& prepare, const std::function<void()>& work)
-{
-    QList<double> times;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times << timer.nsecsElapsed() / 1e6;
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // Without the shared history, a smaller one of our own: stored bills and a
 // catalogue of the size a busy venue has.
@@ -212,6 +200,28 @@ void barePosting(QSqlDatabase& raw, const QString& mainTag)
     q.exec(QStringLiteral("COMMIT"));
 }
 
+// The checkout screen's statements for a group, bare: the counter, the open
+// bill, the group's tags, the totals reset to list price, the totals and every
+// line of the group.
+void bareCheckoutLoad(bench::BareConnection& bare, const QString& mainTag)
+{
+    bare.readToEnd(QStringLiteral("select 单据号 from 单据号"));
+    bare.readToEnd(QStringLiteral("select * from 手牌开单 where 手牌号码 = ?"), {mainTag});
+    bare.readToEnd(
+        QStringLiteral("select 手牌号码 from 手牌开单 where 主手牌号 = ? order by 手牌号码"),
+        {mainTag});
+    bare.exec(QStringLiteral("update 手牌消费 set 合计 = 单价 * 数量 where 主手牌号 = ?"),
+              {mainTag});
+    bare.readToEnd(QStringLiteral("select count(*), sum(数量 * 实际单价), sum(合计) from 手牌消费 "
+                                  "where 主手牌号 = ?"),
+                   {mainTag});
+    if (bare.readToEnd(QStringLiteral("select 商品名, 实际单价, 数量, 参与打折, 合计, 手牌号码, "
+                                      "员工编号, 营业员, 主手牌号 from 手牌消费 where 主手牌号 = ? "
+                                      "order by ID"),
+                       {mainTag}) != GroupLines)
+        qFatal("the floor read another number of lines");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -242,36 +252,34 @@ int main(int argc, char** argv)
     fillCatalogue(db);
     addBenchTags(db);
 
-    // Posting a group of 20 tags and 1,000 lines, and the bare floor.
-    int set = 0;
-    QString mainTag;
-    const double post = medianMs(
-        3, [&] { mainTag = openLargeGroup(db, set++ % 2); },
-        [&] {
-            if (postCheckout(db, postFor(db, mainTag)).outcome != PostingResult::Outcome::Posted)
-                qFatal("posting refused");
-        });
+    // Posting a group of 20 tags and 1,000 lines, in turns with the bare floor.
     QSqlDatabase raw =
         QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("floor"));
     raw.setDatabaseName(path);
     raw.open();
-    const double floor = medianMs(
-        3, [&] { mainTag = openLargeGroup(db, set++ % 2); }, [&] { barePosting(raw, mainTag); });
-    bench::report(QStringLiteral("post_1000_lines_ms"), post, QStringLiteral("ms"));
-    bench::report(QStringLiteral("floor_1000_lines_ms"), floor, QStringLiteral("ms"));
-    bench::report(QStringLiteral("post_1000_lines_ratio"), floor > 0 ? post / floor : 0,
-                  QStringLiteral("x"));
+    QString mainTag;
+    const bench::Timings post = bench::alternatingMediansMs(
+        5, [&] { mainTag = openLargeGroup(db, 0); },
+        [&] {
+            if (postCheckout(db, postFor(db, mainTag)).outcome != PostingResult::Outcome::Posted)
+                qFatal("posting refused");
+        },
+        [&] { mainTag = openLargeGroup(db, 1); }, [&] { barePosting(raw, mainTag); });
+    bench::reportAgainstFloor(QStringLiteral("post_1000_lines_ms"), post.figure, post.floor);
 
     // Loading the checkout screen for the group.
     Board board;
     mainTag = openLargeGroup(db, 0);
-    const double load = medianMs(
-        5, [] {},
+    bench::BareConnection bare(path);
+    // The floor: what the screen reads and resets, bare, every line read to the end.
+    const bench::Timings load = bench::alternatingMediansMs(
+        7, [] {},
         [&] {
             TCheckOutFm screen(session, board, mainTag);
             screen.load();
-        });
-    bench::report(QStringLiteral("checkout_load_1000_ms"), load, QStringLiteral("ms"));
+        },
+        [] {}, [&] { bareCheckoutLoad(bare, mainTag); });
+    bench::reportAgainstFloor(QStringLiteral("checkout_load_1000_ms"), load.figure, load.floor);
 
     // Adding one line with the full catalogue, and searching it.
     board.tag = mainTag;
@@ -280,17 +288,15 @@ int main(int argc, char** argv)
     consume.search(QStringLiteral("商品4321"));
     if (!consume.goodsGrid()->hasCurrentRecord())
         consume.filterByType(QStringLiteral("全部"));
-    const double add = medianMs(
+    // What one durable SQLite commit of a single row costs on this file system:
+    // the part of adding a line that no program can avoid.
+    const bench::Timings add = bench::alternatingMediansMs(
         21, [] {},
         [&] {
             if (!consume.ZengJiaHs())
                 qFatal("line refused");
-        });
-    bench::report(QStringLiteral("add_line_ms"), add, QStringLiteral("ms"));
-    // What one durable SQLite commit of a single row costs on this file system:
-    // the part of adding a line that no program can avoid.
-    const double commitFloor = medianMs(
-        21, [] {},
+        },
+        [] {},
         [&] {
             QSqlQuery q(raw);
             q.exec(QStringLiteral("BEGIN IMMEDIATE"));
@@ -302,7 +308,7 @@ int main(int argc, char** argv)
             q.exec();
             q.exec(QStringLiteral("COMMIT"));
         });
-    bench::report(QStringLiteral("add_line_floor_ms"), commitFloor, QStringLiteral("ms"));
+    bench::reportAgainstFloor(QStringLiteral("add_line_ms"), add.figure, add.floor);
     const double search = medianMs(
         21, [] {}, [&] { consume.search(QStringLiteral("SP49")); });
     bench::report(QStringLiteral("goods_search_ms"), search, QStringLiteral("ms"));

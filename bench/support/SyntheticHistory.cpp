@@ -1,6 +1,7 @@
 #include "SyntheticHistory.h"
 
 #include "platform/Database.h"
+#include "platform/PasswordHash.h"
 #include "platform/Schema.h"
 
 #include <QDir>
@@ -8,6 +9,8 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <initializer_list>
+#include <utility>
 
 namespace shoupai::bench {
 
@@ -60,6 +63,56 @@ void step(const char* what)
     std::fprintf(stderr, "  history: %s\n", what);
 }
 
+// Fills "{name}" markers: the statements below use % as modulo, which
+// QString::arg would take for its own markers.
+QString fill(QString sql, std::initializer_list<std::pair<const char*, QString>> values)
+{
+    for (const auto& [name, value] : values)
+        sql.replace(QLatin1Char('{') + QLatin1String(name) + QLatin1Char('}'), value);
+    return sql;
+}
+
+// Goods number k belongs to the seeded goods type k mod 6: the first three keep
+// stock (香烟 takes no discount), the last three are services served by staff.
+QString goodsTypeOf(const QString& k)
+{
+    return QStringLiteral("case (%1) % 6 when 0 then '饮料' when 1 then '香烟' when 2 then '小吃' "
+                          "when 3 then '洗浴' when 4 then '按摩' else '服务类' end")
+        .arg(k);
+}
+
+QString isServiceGoods(const QString& k)
+{
+    return QStringLiteral("(%1) % 6 >= 3").arg(k);
+}
+
+// Employee e (1..50) has grade e mod 5: the three seeded grades and two more.
+QString gradeOf(const QString& e)
+{
+    return QStringLiteral("case (%1) % 5 when 0 then '服务员' when 1 then '初级技师' "
+                          "when 2 then '高级技师' when 3 then '领班' else '经理' end")
+        .arg(e);
+}
+
+QString gradeWageOf(const QString& e, qint64 unit)
+{
+    return QStringLiteral("(case (%1) % 5 when 0 then 2200 when 1 then 2800 when 2 then 4000 "
+                          "when 3 then 3000 else 6000 end) * %2")
+        .arg(e)
+        .arg(unit);
+}
+
+// The first minute of the calendar month the last bill falls in: service lines
+// before it have had their commission paid, those after it not yet.
+qint64 lastMonthStartMinute(qint64 bills)
+{
+    // Whole days and minutes only: the history is naive local time, without zones.
+    const QDate first(2024, 1, 1);
+    const qint64 startMinute = 8 * 60;
+    const QDate last = first.addDays((startMinute + bills - 1) / (24 * 60));
+    return first.daysTo(QDate(last.year(), last.month(), 1)) * 24 * 60 - startMinute;
+}
+
 } // namespace
 
 void generateHistory(Database& database, const HistorySize& size)
@@ -79,30 +132,56 @@ void generateHistory(Database& database, const HistorySize& size)
             .arg(pgSafeLpad(database, QStringLiteral("i"), 4), series(database, size.tags)));
 
     step("members");
+    // Hashing is slow on purpose: a few distinct passwords, hashed once, shared.
+    QVariantList passwords;
+    for (const char* password : {"2863", "1234", "8888", "6666"})
+        passwords << passwordhash::hash(QString::fromLatin1(password));
     database.exec(
-        QStringLiteral(
-            "insert into 会员管理 (会员卡号, 会员姓名, 密码, 当前状态, 卡内金额, 当前积分, "
-            "会员性别, 会员类型, 联系电话, 备注) "
-            "select 'M' || %1, '会员' || %2, '2863', '正常', (i %% 2000) * %3, i %% 500, "
-            "case when i %% 2 = 0 then '男' else '女' end, "
-            "(select 类型名称 from 会员类型 order by id limit 1), "
-            "'139' || %1, '无' from %4")
-            .arg(pgSafeLpad(database, QStringLiteral("i"), 8), text(database, QStringLiteral("i")))
-            .arg(unit)
-            .arg(series(database, size.members))
-            .replace(QStringLiteral("%%"), QStringLiteral("%")));
+        fill(QStringLiteral(
+                 "insert into 会员管理 (会员卡号, 会员姓名, 密码, 当前状态, 卡内金额, 当前积分, "
+                 "会员性别, 会员类型, 联系电话, 备注, 登记日期) "
+                 "select 'M' || {card}, '会员' || {i}, "
+                 "case i % 4 when 0 then ? when 1 then ? when 2 then ? else ? end, '正常', "
+                 "(i % 2000) * {unit}, i % 500, case when i % 2 = 0 then '男' else '女' end, "
+                 "case i % 2 when 0 then '银卡' else '金卡' end, '139' || {card}, '无', {since} "
+                 "from {series}"),
+             {{"card", pgSafeLpad(database, QStringLiteral("i"), 8)},
+              {"i", text(database, QStringLiteral("i"))},
+              {"unit", QString::number(unit)},
+              {"since", momentAfterStart(database, QStringLiteral("i * 100"))},
+              {"series", series(database, size.members)}}),
+        passwords);
 
     step("goods");
-    database.exec(
+    database.exec(fill(
         QStringLiteral("insert into 商品库 (编号, 商品名, 拼音, 单价, 提成金额, 商品类型, 库存, "
                        "是否需要服务, 计费方式, 是否启动计时) "
-                       "select 'G' || %1, '合成商品' || %2, 'HCSP' || %2, (5 + i %% 200) * %3, "
-                       "(i %% 10) * %3, (select 名称 from 商品类型 order by 名称 limit 1), 1000, "
-                       "'n', '按次计费', 0 from %4")
-            .arg(pgSafeLpad(database, QStringLiteral("i"), 5), text(database, QStringLiteral("i")))
-            .arg(unit)
-            .arg(series(database, size.goods))
-            .replace(QStringLiteral("%%"), QStringLiteral("%")));
+                       "select 'G' || {code}, '合成商品' || {i}, 'HCSP' || {i}, "
+                       "(5 + i % 200) * {unit}, "
+                       "case when {service} then (i % 10) * {unit} else 0 end, {type}, "
+                       "case when {service} then 0 else 1000 end, "
+                       "case when {service} then '是' else '否' end, '按次计费', 0 from {series}"),
+        {{"code", pgSafeLpad(database, QStringLiteral("i"), 5)},
+         {"i", text(database, QStringLiteral("i"))},
+         {"unit", QString::number(unit)},
+         {"service", isServiceGoods(QStringLiteral("i"))},
+         {"type", goodsTypeOf(QStringLiteral("i"))},
+         {"series", series(database, size.goods)}}));
+
+    step("staff");
+    database.exec(QStringLiteral("insert into 员工等级 (等级名称, 工资) values (?, ?), (?, ?)"),
+                  {QStringLiteral("领班"), QVariant::fromValue<qlonglong>(3000 * unit),
+                   QStringLiteral("经理"), QVariant::fromValue<qlonglong>(6000 * unit)});
+    database.exec(fill(
+        QStringLiteral("insert into 员工管理 (员工编号, 员工姓名, 性别, 员工等级, 联系电话, "
+                       "证件号码, 备注, 工资标准, 提成) "
+                       "select 'E' || {code}, '员工' || {code}, "
+                       "case when i % 3 = 0 then '男' else '女' end, {grade}, '138' || {code}, "
+                       "'', '无', {wage}, 0 from {series}"),
+        {{"code", pgSafeLpad(database, QStringLiteral("i"), 2)},
+         {"grade", gradeOf(QStringLiteral("i"))},
+         {"wage", gradeWageOf(QStringLiteral("i"), unit)},
+         {"series", series(database, size.employees)}}));
 
     // One bill a minute from 2024-01-01 on; every line of a bill costs 10 + (line mod 40).
     step("stored bills");
@@ -129,20 +208,32 @@ void generateHistory(Database& database, const HistorySize& size)
     step("stored bill lines");
     const QString bill = QStringLiteral("(1 + (i - 1) / %1)").arg(perBill);
     const QString line = QStringLiteral("((i - 1) % %1)").arg(perBill);
-    database.exec(
+    const QString goods = QStringLiteral("(1 + i % %1)").arg(size.goods);
+    const QString employee =
+        pgSafeLpad(database, QStringLiteral("1 + (i / 7) % %1").arg(size.employees), 2);
+    database.exec(fill(
         QStringLiteral(
             "insert into 结帐明细 (单据号, 手牌号码, 会员卡号, 顾客姓名, 商品名, 商品类型, 单价, "
-            "数量, "
-            "合计, 消费时间, 是否计时, 员工编号, 员工姓名, 提成金额, tcyf, 营业员, 状态) "
-            "select %1, 'H' || %2, '非会员', '散客', '合成商品' || %3, "
-            "(select 名称 from 商品类型 order by 名称 limit 1), (10 + %4) * %5, 1, (10 + %4) * %5, "
-            "%6, 0, 'n', '', 0, '0', '超级管理员', '已结' from %7")
-            .arg(text(database, bill),
-                 pgSafeLpad(database, QStringLiteral("1 + %1 % %2").arg(bill).arg(size.tags), 4),
-                 text(database, QStringLiteral("1 + i % %1").arg(size.goods)), line)
-            .arg(unit)
-            .arg(momentAfterStart(database, QStringLiteral("%1 - 1").arg(bill)))
-            .arg(series(database, size.bills * perBill)));
+            "数量, 合计, 消费时间, 是否计时, 员工编号, 员工姓名, 提成金额, tcyf, 营业员, 状态) "
+            "select {bill}, 'H' || {tag}, '非会员', '散客', '合成商品' || {goods}, {type}, "
+            "(10 + {line}) * {unit}, 1, (10 + {line}) * {unit}, {moment}, 0, "
+            "case when {service} then 'E' || {employee} else 'n' end, "
+            "case when {service} then '员工' || {employee} else '' end, "
+            "case when {service} then ((i / 3) % 10) * {unit} else 0 end, "
+            "case when {service} and {billNumber} - 1 < {lastMonth} then '1' else '0' end, "
+            "'超级管理员', '已结' from {series}"),
+        {{"bill", text(database, bill)},
+         {"tag", pgSafeLpad(database, QStringLiteral("1 + %1 % %2").arg(bill).arg(size.tags), 4)},
+         {"goods", text(database, goods)},
+         {"type", goodsTypeOf(goods)},
+         {"service", isServiceGoods(goods)},
+         {"employee", employee},
+         {"line", line},
+         {"unit", QString::number(unit)},
+         {"moment", momentAfterStart(database, QStringLiteral("%1 - 1").arg(bill))},
+         {"billNumber", bill},
+         {"lastMonth", QString::number(lastMonthStartMinute(size.bills))},
+         {"series", series(database, size.bills * perBill)}}));
 
     step("open bills");
     const QString openTag =
@@ -170,6 +261,62 @@ void generateHistory(Database& database, const HistorySize& size)
             .arg(series(database, qint64(size.openBills) * 3)));
     database.exec(QStringLiteral("update 手牌管理 set 手牌状态 = '占用' where 手牌号码 in "
                                  "(select 手牌号码 from 手牌开单)"));
+
+    // Recharges, purchases and wages spread evenly over the same span as the bills.
+    step("recharges");
+    const QString member = QStringLiteral("(1 + (i * 7) % %1)").arg(size.members);
+    database.exec(fill(
+        QStringLiteral("insert into 会员充值 (会员卡号, 会员姓名, 会员类型, 充值金额, 奖励金额, "
+                       "充值日期, 备注, 营业员) "
+                       "select 'M' || {card}, '会员' || {member}, "
+                       "case {memberNumber} % 2 when 0 then '银卡' else '金卡' end, "
+                       "100 * (1 + i % 10) * {unit}, "
+                       "case when i % 5 = 0 then 10 * (1 + i % 10) * {unit} else 0 end, "
+                       "{moment}, '无', '超级管理员' from {series}"),
+        {{"card", pgSafeLpad(database, member, 8)},
+         {"member", text(database, member)},
+         {"memberNumber", member},
+         {"unit", QString::number(unit)},
+         {"moment",
+          momentAfterStart(database, QStringLiteral("i * %1").arg(size.bills / size.recharges))},
+         {"series", series(database, size.recharges)}}));
+
+    step("purchases");
+    // Only goods that keep stock are bought in: numbers 6j, 6j + 1 and 6j + 2.
+    const QString bought =
+        QStringLiteral("(6 * (1 + i % %1) + i % 3)").arg(qMax(1, size.goods / 6 - 1));
+    database.exec(fill(
+        QStringLiteral("insert into 进货表 (商品名, 拼音, 进货单价, 数量, 总进价, 日期, 备注, "
+                       "管理员) "
+                       "select '合成商品' || {goods}, 'HCSP' || {goods}, "
+                       "(2 + {k} % 50) * {unit}, 1 + i % 50, "
+                       "(2 + {k} % 50) * (1 + i % 50) * {unit}, {moment}, '无', '超级管理员' "
+                       "from {series}"),
+        {{"goods", text(database, bought)},
+         {"k", bought},
+         {"unit", QString::number(unit)},
+         {"moment",
+          momentAfterStart(database, QStringLiteral("i * %1").arg(size.bills / size.purchases))},
+         {"series", series(database, size.purchases)}}));
+
+    step("wages");
+    const QString paidEmployee = QStringLiteral("(1 + (i - 1) % %1)").arg(size.employees);
+    const qint64 payRounds = qMax<qint64>(1, size.wages / size.employees);
+    database.exec(fill(
+        QStringLiteral("insert into 员工工资表 (员工编号, 员工姓名, 员工等级, 日期, 工资, 提成, "
+                       "合计, 备注, 登记人) "
+                       "select 'E' || {code}, '员工' || {code}, {grade}, {moment}, {wage}, "
+                       "(i % 700) * {unit}, {wage} + (i % 700) * {unit}, '无', '超级管理员' "
+                       "from {series}"),
+        {{"code", pgSafeLpad(database, paidEmployee, 2)},
+         {"grade", gradeOf(paidEmployee)},
+         {"wage", gradeWageOf(paidEmployee, unit)},
+         {"unit", QString::number(unit)},
+         {"moment", momentAfterStart(database, QStringLiteral("((i - 1) / %1) * %2")
+                                                   .arg(size.employees)
+                                                   .arg(size.bills / payRounds))},
+         {"series", series(database, size.wages)}}));
+
     database.exec(QStringLiteral("update 单据号 set 单据号 = ?"), {QString::number(size.bills)});
     transaction.commit();
 }
@@ -179,11 +326,12 @@ QString syntheticHistorySqlite()
     const QString folder = QDir::tempPath() + QStringLiteral("/shoupai-bench");
     const QString path = folder + QStringLiteral("/history.db");
     // Bump when the generated content changes, so an old file is not reused.
-    const QString marker = folder + QStringLiteral("/history.v1");
+    const QString marker = folder + QStringLiteral("/history.v2");
     if (QFileInfo::exists(path) && QFileInfo::exists(marker))
         return path;
 
     QDir().mkpath(folder);
+    QFile::remove(folder + QStringLiteral("/history.v1"));
     QFile::remove(path);
     QFile::remove(marker);
     const QString partial = path + QStringLiteral(".partial");

@@ -18,6 +18,10 @@ struct HistorySize
     qint64 bills = 1000000;
     int linesPerBill = 5;
     int openBills = 50;
+    int employees = 50;
+    qint64 recharges = 100000;
+    qint64 purchases = 20000;
+    qint64 wages = 2000;
 };
 
 // Fills a database that has the schema (and the seed) with a synthetic history.
