@@ -15,11 +15,18 @@
 
 namespace shoupai {
 
+void setApplicationTitle()
+{
+    // The title is the application's name, never a display name: Qt appends a
+    // display name to every window caption, and the captions are the screens' own.
+    // Message boxes without a caption of their own still show the title.
+    QCoreApplication::setApplicationName(applicationTitle);
+}
+
 int runApplication(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("shoupai"));
-    QApplication::setApplicationDisplayName(QStringLiteral("管理系统"));
+    setApplicationTitle();
     // Qt's own texts (Yes/No, the print preview's tools) in the operators' language.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),

@@ -9,7 +9,7 @@
 #include "billing/ConsumptionLine.h"
 #include "common/DataGrid.h"
 #include "common/Prompter.h"
-#include "floor/TagBoard.h"
+#include "common/TagBoard.h"
 #include "platform/Schema.h"
 #include "support/BareQuery.h"
 #include "support/BenchReport.h"

@@ -7,7 +7,7 @@
 #include "billing/FwsXzUt.h"
 #include "common/DataGrid.h"
 #include "common/Prompter.h"
-#include "floor/TagBoard.h"
+#include "common/TagBoard.h"
 
 #include <QApplication>
 #include <QCheckBox>

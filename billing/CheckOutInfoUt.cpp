@@ -36,11 +36,9 @@ QLabel* large(QLabel* label)
 
 TCheckOutInfoFm::TCheckOutInfoFm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_receivable(
-          large(value(QStringLiteral("receivableValue"), QStringLiteral("应收金额:"), this))),
-      m_received(large(value(QStringLiteral("receivedValue"), QStringLiteral("实收金额:"), this))),
-      m_cardDeduction(
-          large(value(QStringLiteral("cardDeductionValue"), QStringLiteral("卡内扣除:"), this))),
+      m_receivable(large(value(QStringLiteral("receivableValue"), this))),
+      m_received(large(value(QStringLiteral("receivedValue"), this))),
+      m_cardDeduction(large(value(QStringLiteral("cardDeductionValue"), this))),
       m_confirm(button(QStringLiteral("confirmButton"), QStringLiteral("确定"), this)),
       m_cancel(button(QStringLiteral("cancelButton"), QStringLiteral("取消"), this))
 {
@@ -56,8 +54,8 @@ TCheckOutInfoFm::TCheckOutInfoFm(QWidget* parent)
          {std::tuple{"receivableCaption", "应收金额:", m_receivable},
           std::tuple{"receivedCaption", "实收金额:", m_received},
           std::tuple{"cardDeductionCaption", "卡内扣除:", m_cardDeduction}}) {
-        grid->addWidget(large(caption(QString::fromUtf8(name), QString::fromUtf8(text), this)), row,
-                        0);
+        grid->addWidget(
+            large(caption(QString::fromUtf8(name), QString::fromUtf8(text), this, label)), row, 0);
         grid->addWidget(label, row++, 1);
     }
     auto* buttons = new QHBoxLayout;

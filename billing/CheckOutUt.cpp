@@ -8,7 +8,7 @@
 #include "billing/FormParts.h"
 #include "common/DataGrid.h"
 #include "common/Prompter.h"
-#include "floor/TagBoard.h"
+#include "common/TagBoard.h"
 #include "members/IcCard.h"
 #include "members/MemberPassword.h"
 
@@ -47,28 +47,25 @@ QLabel* big(QLabel* label)
 
 TCheckOutFm::TCheckOutFm(Session& session, TagBoard& board, const QString& tag, QWidget* parent)
     : QDialog(parent), m_session(session), m_board(board), m_tag(tag),
-      m_billNumber(value(QStringLiteral("billNumberValue"), QStringLiteral("结帐单号:"), this)),
-      m_tagLabel(value(QStringLiteral("tagValue"), QStringLiteral("结帐手牌:"), this)),
-      m_guestName(value(QStringLiteral("guestNameValue"), QStringLiteral("顾客姓名:"), this)),
-      m_deposit(value(QStringLiteral("depositValue"), QStringLiteral("押金金额:"), this)),
-      m_entryTimeLabel(value(QStringLiteral("entryTimeValue"), QStringLiteral("进店时间:"), this)),
+      m_billNumber(value(QStringLiteral("billNumberValue"), this)),
+      m_tagLabel(value(QStringLiteral("tagValue"), this)),
+      m_guestName(value(QStringLiteral("guestNameValue"), this)),
+      m_deposit(value(QStringLiteral("depositValue"), this)),
+      m_entryTimeLabel(value(QStringLiteral("entryTimeValue"), this)),
       m_cardEdit(edit(QStringLiteral("cardEdit"), QStringLiteral("会员卡号:"), this)),
       m_passwordEdit(edit(QStringLiteral("passwordEdit"), QStringLiteral("密码:"), this)),
       m_readCard(button(QStringLiteral("readCardButton"), QStringLiteral("读卡"), this)),
-      m_memberCard(value(QStringLiteral("memberCardValue"), QStringLiteral("会员卡号:"), this)),
-      m_memberName(value(QStringLiteral("memberNameValue"), QStringLiteral("会员姓名:"), this)),
-      m_memberType(value(QStringLiteral("memberTypeValue"), QStringLiteral("会员类型:"), this)),
-      m_balanceLabel(value(QStringLiteral("cardBalanceValue"), QStringLiteral("卡内金额:"), this)),
-      m_pointsLabel(value(QStringLiteral("pointsValue"), QStringLiteral("当前积分:"), this)),
-      m_groupList(new QListWidget(this)), m_lines(new DataGrid(session.database(), this)),
+      m_memberCard(value(QStringLiteral("memberCardValue"), this)),
+      m_memberName(value(QStringLiteral("memberNameValue"), this)),
+      m_memberType(value(QStringLiteral("memberTypeValue"), this)),
+      m_balanceLabel(value(QStringLiteral("cardBalanceValue"), this)),
+      m_pointsLabel(value(QStringLiteral("pointsValue"), this)), m_groupList(new QListWidget(this)),
+      m_lines(new DataGrid(session.database(), this)),
       m_rateEdit(edit(QStringLiteral("rateEdit"), QStringLiteral("打折率(回车):"), this)),
-      m_consumptionLabel(
-          big(value(QStringLiteral("consumptionValue"), QStringLiteral("消费金额:"), this))),
-      m_receivableLabel(
-          big(value(QStringLiteral("receivableValue"), QStringLiteral("应收金额:"), this))),
+      m_consumptionLabel(big(value(QStringLiteral("consumptionValue"), this))),
+      m_receivableLabel(big(value(QStringLiteral("receivableValue"), this))),
       m_paymentMode(new QComboBox(this)),
-      m_cardDeductionLabel(
-          big(value(QStringLiteral("cardDeductionValue"), QStringLiteral("卡内扣除"), this))),
+      m_cardDeductionLabel(big(value(QStringLiteral("cardDeductionValue"), this))),
       m_receivedEdit(edit(QStringLiteral("receivedEdit"), QStringLiteral("实收金额:"), this)),
       m_remark(new QPlainTextEdit(this)), m_preview(new QRadioButton(QStringLiteral("预览"), this)),
       m_direct(new QRadioButton(QStringLiteral("直接打印"), this))
@@ -88,6 +85,8 @@ TCheckOutFm::TCheckOutFm(Session& session, TagBoard& board, const QString& tag, 
     m_paymentMode->setAccessibleName(QStringLiteral("结帐方式"));
     m_paymentMode->addItems({CashPayment, CardPayment});
     m_paymentMode->installEventFilter(this);
+    // The deduction stands beside the payment mode without a caption of its own.
+    m_cardDeductionLabel->setAccessibleDescription(QStringLiteral("卡内扣除"));
     m_remark->setObjectName(QStringLiteral("remarkEdit"));
     m_remark->setAccessibleName(QStringLiteral("备注:"));
     m_remark->setMaximumHeight(60);
@@ -117,7 +116,7 @@ TCheckOutFm::TCheckOutFm(Session& session, TagBoard& board, const QString& tag, 
 
     auto pair = [this](QGridLayout* grid, int row, int column, const QString& name,
                        const QString& text, QWidget* field) {
-        grid->addWidget(caption(name, text, this), row, column);
+        grid->addWidget(caption(name, text, this, field), row, column);
         grid->addWidget(field, row, column + 1);
     };
     auto* bill = new QGridLayout;

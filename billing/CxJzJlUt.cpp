@@ -7,7 +7,7 @@
 #include "common/Prompter.h"
 #include "common/ReportPreview.h"
 #include "common/SpreadsheetExport.h"
-#include "floor/TagBoard.h"
+#include "common/TagBoard.h"
 #include "platform/DayPeriod.h"
 #include "platform/TypedSearch.h"
 

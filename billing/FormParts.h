@@ -7,27 +7,41 @@
 
 namespace shoupai::formparts {
 
-// Small builders so that every widget of the billing screens gets its object
-// name and, where the operator reads a caption, the same accessible name.
+// Small builders so that every widget of a screen gets its object name and
+// screen readers get each field once: a caption label names the field beside
+// it (its buddy), a value label is read by its text, an input or button by
+// its caption.
 
-inline QLabel* caption(const QString& objectName, const QString& text, QWidget* parent)
+// A caption; with a field, the caption is what a screen reader calls that field.
+inline QLabel* caption(const QString& objectName, const QString& text, QWidget* parent,
+                       QWidget* field = nullptr)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(objectName);
     label->setAccessibleName(text);
+    if (field)
+        label->setBuddy(field);
     return label;
 }
 
-// A value shown beside a caption; its accessible name is the caption.
-inline QLabel* value(const QString& objectName, const QString& captionText, QWidget* parent)
+// A value shown beside a caption. It has no accessible name of its own, so
+// that its text, the value, is what is read; the caption names it.
+inline QLabel* value(const QString& objectName, QWidget* parent)
 {
     auto* label = new QLabel(parent);
     label->setObjectName(objectName);
-    label->setAccessibleName(captionText);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
 }
 
+// The caption text is no longer needed here: the caption label names the value
+// through its buddy (see caption()). Kept while screens move to the form above.
+inline QLabel* value(const QString& objectName, const QString& /*captionText*/, QWidget* parent)
+{
+    return value(objectName, parent);
+}
+
+// An input keeps its caption as its name: its text is what the operator types.
 inline QLineEdit* edit(const QString& objectName, const QString& captionText, QWidget* parent)
 {
     auto* line = new QLineEdit(parent);

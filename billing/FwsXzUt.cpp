@@ -7,6 +7,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 namespace shoupai {
@@ -109,6 +110,17 @@ void TFwsXzFm::cancelChoice()
 {
     m_outcome = Outcome::Cancelled;
     reject();
+}
+
+void TFwsXzFm::keyPressEvent(QKeyEvent* event)
+{
+    // Escape is "取消" and drops the line; only the window frame books it to "n".
+    if (event->matches(QKeySequence::Cancel)) {
+        cancelChoice();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 } // namespace shoupai

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QString>
 
+class QKeyEvent;
 class QLineEdit;
 class QPushButton;
 
@@ -40,6 +41,9 @@ public:
     DataGrid* grid() const { return m_grid; }
     QLineEdit* nameEdit() const { return m_nameEdit; }
     QLineEdit* numberEdit() const { return m_numberEdit; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void showRows(const QString& where, const QVariantList& values);

@@ -5,7 +5,7 @@
 #include "billing/BillOpening.h"
 #include "billing/FormParts.h"
 #include "common/Prompter.h"
-#include "floor/TagBoard.h"
+#include "common/TagBoard.h"
 
 #include <QApplication>
 #include <QGridLayout>

@@ -4,6 +4,7 @@
 #include "billing/AddConsumeUt.h"
 #include "billing/CheckOutUt.h"
 #include "billing/CxJzJlUt.h"
+#include "billing/FormParts.h"
 #include "billing/OpenDanUt.h"
 #include "billing/PosPrtSetUt.h"
 #include "common/DataGrid.h"
@@ -279,14 +280,10 @@ void TMainFm::buildToolBar()
 
 QLabel* TMainFm::addPanelLine(QFormLayout* form, const QString& caption, const char* name)
 {
-    auto* label = new QLabel(caption, form->parentWidget());
-    label->setObjectName(QLatin1String(name) + QStringLiteral("Label"));
-    auto* value = new QLabel(form->parentWidget());
-    value->setObjectName(QLatin1String(name));
-    value->setAccessibleName(caption);
-    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setBuddy(value);
-    form->addRow(label, value);
+    QLabel* value = formparts::value(QLatin1String(name), form->parentWidget());
+    form->addRow(formparts::caption(QLatin1String(name) + QStringLiteral("Label"), caption,
+                                    form->parentWidget(), value),
+                 value);
     m_panel.insert(caption, value);
     return value;
 }
@@ -448,7 +445,7 @@ void TMainFm::buildPopup()
     addEntry(m_popup, openBillCaption, disabledBy(Permission::GuestRegistration),
              [this] { openBillScreen(); });
     addEntry(m_popup, consumeCaption, disabledBy(Permission::Consumption),
-             [this] { addConsumptionScreen(); });
+             [this] { addConsumptionScreen(selectedTag()); });
     addEntry(
         m_popup, checkoutCaption, disabledBy(Permission::CashierCheckout),
         [this] { popupCheckoutCommand(); }, true);
@@ -477,15 +474,40 @@ void TMainFm::buildStatusBar()
 
 void TMainFm::buildRoomTabs()
 {
+    fillRoomTabs();
+    // Connected once here: rebuilding the tabs later must not add a second reload per change.
+    connect(m_roomTabs, &QTabBar::currentChanged, this, [this] { ReloadTags(); });
+}
+
+bool TMainFm::fillRoomTabs()
+{
+    QStringList names;
     try {
         Rows rows = m_session.database().query(QStringLiteral("select 包厢类型 from 包厢类型"));
         while (rows.next())
-            m_roomTabs->addTab(rows.text(QStringLiteral("包厢类型")));
+            names << rows.text(QStringLiteral("包厢类型"));
     } catch (const DatabaseError& error) {
         showDatabaseError(error.text());
+        return false;
     }
-    m_roomTabs->setCurrentIndex(m_roomTabs->count() > 0 ? 0 : -1);
-    connect(m_roomTabs, &QTabBar::currentChanged, this, [this] { ReloadTags(); });
+    const QString active = activeRoomType();
+    const QSignalBlocker blocker(m_roomTabs);
+    while (m_roomTabs->count() > 0)
+        m_roomTabs->removeTab(m_roomTabs->count() - 1);
+    for (const QString& name : std::as_const(names))
+        m_roomTabs->addTab(name);
+    const int kept = names.indexOf(active);
+    m_roomTabs->setCurrentIndex(kept >= 0 ? kept : (names.isEmpty() ? -1 : 0));
+    return true;
+}
+
+void TMainFm::ReloadRoomTypes()
+{
+    // A failed read keeps the tabs, and the tiles of the tab shown, as they were.
+    if (!fillRoomTabs())
+        return;
+    ReloadTags();
+    RecountStates();
 }
 
 void TMainFm::showStartingContent()
@@ -737,8 +759,10 @@ void TMainFm::tileSelected()
     if (!item)
         return;
     const QString tag = item->text();
-    // Read first: when the statement fails the panel keeps the last tag's texts
-    // rather than mixing this tag's number with another tag's amounts.
+    // The number follows the selection before the read: the commands open the
+    // tag it shows, and must never open the last guest's bill after a failed
+    // read. Only the other texts stay as they were when the read fails.
+    m_panel.value(QStringLiteral("牌号:"))->setText(tag);
     TagDetails details;
     try {
         details = readTagDetails(m_session.database(), tag);
@@ -746,7 +770,6 @@ void TMainFm::tileSelected()
         showDatabaseError(error.text());
         return;
     }
-    m_panel.value(QStringLiteral("牌号:"))->setText(tag);
     ShowSelectedLines();
     auto set = [this](const char16_t* caption, const QString& text) {
         m_panel.value(QString::fromUtf16(caption))->setText(text);
@@ -781,12 +804,17 @@ void TMainFm::tileDoubleClicked()
     // from the add-consumption screen frees the tag, and a bill must not be
     // opened on it behind the operator's back.
     const QString state = panelText(QStringLiteral("当前状态:"));
+    const QString tag = item->text();
     if (state == u"占用") {
         if (permitted(Permission::Consumption))
-            addConsumptionScreen();
+            addConsumptionScreen(tag);
+        else
+            Prompter::current().inform(QStringLiteral("没有权限!"));
     } else if (state == u"可用") {
         if (permitted(Permission::GuestRegistration))
             openBillScreen();
+        else
+            Prompter::current().inform(QStringLiteral("没有权限!"));
     }
 }
 
@@ -866,8 +894,12 @@ void TMainFm::openBillScreen()
     runModal(screen);
 }
 
-void TMainFm::addConsumptionScreen()
+void TMainFm::addConsumptionScreen(const QString& tag)
 {
+    if (tag.isEmpty())
+        return;
+    // The screen takes its tag from "牌号:"; it is the tag the command checked.
+    m_panel.value(QStringLiteral("牌号:"))->setText(tag);
     TAddConsumeFm screen(m_session, *this, this);
     runModal(screen);
     // The screen may have checked the group out; show what is stored now.
@@ -909,9 +941,9 @@ void TMainFm::openBillCommand()
 
 void TMainFm::addConsumptionCommand()
 {
-    if (tileForCommand(AvailablePicture, QStringLiteral("该手牌还没有开单，无法增加消费！"),
-                       OccupiedPicture))
-        addConsumptionScreen();
+    if (const QListWidgetItem* item = tileForCommand(
+            AvailablePicture, QStringLiteral("该手牌还没有开单，无法增加消费！"), OccupiedPicture))
+        addConsumptionScreen(item->text());
 }
 
 void TMainFm::checkoutCommand()

@@ -2,7 +2,7 @@
 
 #include "app/Permissions.h"
 #include "common/ReportLayout.h"
-#include "floor/TagBoard.h"
+#include "common/TagBoard.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -50,6 +50,7 @@ public:
     QString activeRoomType() const override;
     void ReloadTags() override;
     void RefreshSelection() override;
+    void ReloadRoomTypes() override;
     void RecountStates();
     void ShowSelectedLines();
 
@@ -138,6 +139,9 @@ private:
     void buildPopup();
     void buildStatusBar();
     void buildRoomTabs();
+    // Puts the stored room types on the tabs, keeping the active one when it
+    // is still there; false (and the tabs untouched) when the read fails.
+    bool fillRoomTabs();
     void showStartingContent();
     QAction* addEntry(QMenu* menu, const QString& caption, const Gate& gate,
                       std::function<void()> command, bool hidden = false);
@@ -162,7 +166,7 @@ private:
     void showDatabaseError(const QString& text);
 
     void openBillScreen();
-    void addConsumptionScreen();
+    void addConsumptionScreen(const QString& tag);
     void checkoutScreen(const QString& tag);
 
     Session& m_session;

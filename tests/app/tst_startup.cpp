@@ -2,13 +2,17 @@
 #include "TestHome.h"
 #include "app/Session.h"
 #include "app/SingleInstance.h"
+#include "app/StartUp.h"
 #include "common/Prompter.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 using namespace shoupai;
 using namespace shoupai::test;
@@ -34,6 +38,7 @@ private slots:
     void shopTextsAndEmptySysinfo();
     void singleInstanceLock();
     void secondCopyOfTheProgramRefuses();
+    void windowCaptionsAreTheScreensOwn();
 };
 
 void TestStartUp::withoutConfigurationTheConnectionFails()
@@ -225,6 +230,26 @@ void TestStartUp::secondCopyOfTheProgramRefuses()
     QCOMPARE(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished(5000);
+}
+
+void TestStartUp::windowCaptionsAreTheScreensOwn()
+{
+    const QString before = QCoreApplication::applicationName();
+    setApplicationTitle();
+    // Message boxes without a caption of their own show the title.
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("管理系统"));
+    // No display name is pinned (Qt would append a pinned one, " — 管理系统", to
+    // every window caption): the shown name follows the application's name.
+    QCoreApplication::setApplicationName(QStringLiteral("别的名字"));
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("别的名字"));
+    setApplicationTitle();
+
+    QDialog window;
+    window.setWindowTitle(QStringLiteral("请再次确认!"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.windowHandle()->title(), QStringLiteral("请再次确认!"));
+    QCoreApplication::setApplicationName(before);
 }
 
 QTEST_MAIN(TestStartUp)

@@ -11,7 +11,7 @@
 #include "billing/CheckoutPosting.h"
 #include "billing/ConsumptionLine.h"
 #include "common/Prompter.h"
-#include "floor/TagBoard.h"
+#include "common/TagBoard.h"
 
 #include <QDateTime>
 #include <QTest>

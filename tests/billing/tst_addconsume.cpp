@@ -192,6 +192,16 @@ void TestAddConsume::employeePicker()
     QCOMPARE(lines(db).size(), 1);
     QCOMPARE(screen.quantityEdit()->text(), QStringLiteral("2"));
 
+    // Escape is "取消" too, also from a search box: nothing stored.
+    TFwsXzFm::Outcome escaped = TFwsXzFm::Outcome::Chosen;
+    screen.setPickerHook([&escaped](TFwsXzFm& picker) {
+        QTest::keyClick(picker.nameEdit(), Qt::Key_Escape);
+        escaped = picker.outcome();
+    });
+    QVERIFY(!screen.ZengJiaHs());
+    QCOMPARE(escaped, TFwsXzFm::Outcome::Cancelled);
+    QCOMPARE(lines(db).size(), 1);
+
     // Closed by its frame: the line is stored without an employee.
     screen.setPickerHook([](TFwsXzFm& picker) { picker.close(); });
     QVERIFY(screen.ZengJiaHs());

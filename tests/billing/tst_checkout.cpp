@@ -1,3 +1,4 @@
+#include "AccessibleText.h"
 #include "BillingTestKit.h"
 #include "billing/CheckOutInfoUt.h"
 #include "billing/CheckOutUt.h"
@@ -66,6 +67,7 @@ private slots:
     void changesElsewhereAreDetected();
     void receiptValues();
     void memberPasswords();
+    void screenReadersHearTheAmounts();
 };
 
 void TestCheckOut::loadsTheGroup()
@@ -578,6 +580,67 @@ void TestCheckOut::memberPasswords()
     screen.passwordEdit()->setText(QStringLiteral("abc"));
     QVERIFY(screen.ChaHuiYuanMiMa());
     QCOMPARE(screen.memberName(), QStringLiteral("秘密"));
+}
+
+void TestCheckOut::screenReadersHearTheAmounts()
+{
+    Venue v;
+    Database& db = v.database();
+    openGroupOf110(db);
+    TCheckOutFm screen(v.session, v.board, QStringLiteral("A02"));
+    QVERIFY(screen.load());
+    auto label = [&screen](const char* name) {
+        return screen.findChild<QLabel*>(QLatin1String(name));
+    };
+
+    // Value labels: the value is read, the caption names it once.
+    const struct
+    {
+        const char* objectName;
+        const char* caption;
+        const char* shown;
+    } fields[] = {
+        {"tagValue", "结帐手牌:", "A02"},           {"guestNameValue", "顾客姓名:", "散客"},
+        {"memberCardValue", "会员卡号:", "非会员"}, {"cardBalanceValue", "卡内金额:", "0"},
+        {"consumptionValue", "消费金额:", "110"},   {"receivableValue", "应收金额:", "110"},
+    };
+    for (const auto& field : fields) {
+        QVERIFY2(label(field.objectName), field.objectName);
+        const Heard value = heard(label(field.objectName));
+        QCOMPARE(value.name, QString::fromUtf8(field.shown));
+        QCOMPARE(value.labels.count(QString::fromUtf8(field.caption)), 1);
+    }
+    // The deduction has no caption on the screen; it still says what it is.
+    const Heard deduction = heard(label("cardDeductionValue"));
+    QCOMPARE(deduction.name, QStringLiteral("0"));
+    QCOMPARE(deduction.description, QStringLiteral("卡内扣除"));
+
+    // Inputs keep their caption as their name and are read with their text.
+    const Heard received = heard(screen.receivedEdit());
+    QCOMPARE(received.name, QStringLiteral("实收金额:"));
+    QCOMPARE(received.value, QStringLiteral("110"));
+    QCOMPARE(heard(screen.cardEdit()).name, QStringLiteral("会员卡号:"));
+
+    // The confirmation screen reads its three amounts.
+    TCheckOutInfoFm confirmation;
+    confirmation.fill(QStringLiteral("110"), QStringLiteral("60"), QStringLiteral("50"));
+    const struct
+    {
+        const char* objectName;
+        const char* caption;
+        const char* shown;
+    } confirmed[] = {
+        {"receivableValue", "应收金额:", "110"},
+        {"receivedValue", "实收金额:", "60"},
+        {"cardDeductionValue", "卡内扣除:", "50"},
+    };
+    for (const auto& field : confirmed) {
+        auto* amount = confirmation.findChild<QLabel*>(QLatin1String(field.objectName));
+        QVERIFY2(amount, field.objectName);
+        const Heard value = heard(amount);
+        QCOMPARE(value.name, QString::fromUtf8(field.shown));
+        QCOMPARE(value.labels.count(QString::fromUtf8(field.caption)), 1);
+    }
 }
 
 QTEST_MAIN(TestCheckOut)

@@ -8,7 +8,7 @@
 #include "common/Prompter.h"
 #include "common/ReportRenderer.h"
 #include "common/SpreadsheetExport.h"
-#include "floor/TagBoard.h"
+#include "common/TagBoard.h"
 #include "platform/DayPeriod.h"
 
 #include <QAction>

@@ -1,15 +1,19 @@
+#include "AccessibleText.h"
 #include "FloorFixture.h"
+#include "billing/AddConsumeUt.h"
 #include "common/DataGrid.h"
 #include "common/Prompter.h"
 #include "floor/TagState.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -23,6 +27,14 @@ QStringList tileTexts(const TMainFm& main)
     QStringList texts;
     for (int i = 0; i < main.tileList()->count(); ++i)
         texts << main.tileList()->item(i)->text();
+    return texts;
+}
+
+QStringList tabTexts(const TMainFm& main)
+{
+    QStringList texts;
+    for (int i = 0; i < main.roomTabs()->count(); ++i)
+        texts << main.roomTabs()->tabText(i);
     return texts;
 }
 
@@ -53,6 +65,9 @@ private slots:
     void timerFollowsTheServerOnly();
     void mouseClickAndDoubleClick();
     void failingStatementKeepsTheBoard();
+    void failedReadStillOpensTheSelectedTag();
+    void roomTypesReloadInPlace();
+    void screenReadersHearValuesNamedByCaptions();
 };
 
 void TestBoard::tabsTilesAndPictures()
@@ -343,6 +358,9 @@ void TestBoard::doubleClickHonoursGatesAndOpensOneScreen()
         QVERIFY(main.selectTile(QStringLiteral("A03")));
         main.tileDoubleClicked();
         QCOMPARE(screens.opened(), QStringList());
+        // The operator is told why nothing opens, once per double-click.
+        QCOMPARE(prompter.texts(), (QStringList{"没有权限!", "没有权限!"}));
+        QCOMPARE(prompter.shown().first().kind, Prompter::Kind::Information);
         // The stored state is still shown, as for an operator with the flags.
         QCOMPARE(main.panelText(QStringLiteral("当前状态:")), QStringLiteral("占用"));
     }
@@ -425,11 +443,135 @@ void TestBoard::failingStatementKeepsTheBoard()
     QCOMPARE(tileTexts(main), before);
     QCOMPARE(main.tilePicture(QStringLiteral("A03")), 1);
 
-    // A click whose read fails leaves the last tag's texts together.
+    // A click whose read fails shows the clicked tag's number; the other
+    // texts stay as they were.
     main.tileList()->setCurrentItem(main.tileList()->item(0));
     QCOMPARE(prompter.shown().size(), 2);
-    QCOMPARE(main.shownTag(), QStringLiteral("A03"));
+    QCOMPARE(main.shownTag(), QStringLiteral("A01"));
     QCOMPARE(main.panelText(QStringLiteral("已交押金:")), QStringLiteral("50"));
+}
+
+void TestBoard::failedReadStillOpensTheSelectedTag()
+{
+    Venue venue;
+    openBill(venue.db(), QStringLiteral("A03"), QStringLiteral("A03"), QDateTime::currentDateTime(),
+             Money::fromUnits(50));
+    openBill(venue.db(), QStringLiteral("A05"), QStringLiteral("A05"));
+    ScriptedPrompter prompter;
+    TMainFm main(venue.session());
+    ScreenRecorder screens(main);
+    QStringList openedTags;
+    screens.onShow([&openedTags](QDialog& dialog) {
+        if (auto* screen = qobject_cast<TAddConsumeFm*>(&dialog))
+            openedTags << screen->tag();
+        return int(QDialog::Rejected);
+    });
+    QVERIFY(main.selectTile(QStringLiteral("A03")));
+
+    // The open bills cannot be read while the next guest's tile is clicked.
+    venue.db().exec(QStringLiteral("alter table 手牌开单 rename to 手牌开单旧"));
+    QVERIFY(main.selectTile(QStringLiteral("A05")));
+    QCOMPARE(prompter.shown().size(), 1);
+    QCOMPARE(main.shownTag(), QStringLiteral("A05"));
+
+    // Every way to the add-consumption screen opens the selected guest's bill.
+    main.action(QStringLiteral("消费与结帐"))->trigger();
+    main.addConsumptionCommand();
+    main.preparePopup();
+    main.popupAction(QStringLiteral("消费与结帐"))->trigger();
+    main.tileDoubleClicked();
+    QCOMPARE(openedTags, (QStringList{"A05", "A05", "A05", "A05"}));
+}
+
+void TestBoard::roomTypesReloadInPlace()
+{
+    Venue venue;
+    ScriptedPrompter prompter;
+    TMainFm main(venue.session());
+    QSignalSpy reloads(main.tileList()->model(), &QAbstractItemModel::modelReset);
+    main.roomTabs()->setCurrentIndex(1);
+    QCOMPARE(reloads.count(), 1);
+    QVERIFY(main.selectTile(QStringLiteral("V01")));
+    const QString outOfService = main.panelText(QStringLiteral("当前停用"));
+
+    // The setup screen adds one room type with a tag and removes another.
+    venue.db().exec(QStringLiteral("insert into 包厢类型 (包厢类型, 包厢性质, 计费方式) "
+                                   "values (?, ?, ?)"),
+                    {QStringLiteral("棋牌室"), QStringLiteral("包间"), QStringLiteral("按次计费")});
+    venue.db().exec(QStringLiteral("insert into 手牌管理 (手牌号码, 所属包厢, 手牌状态, number) "
+                                   "values (?, ?, ?, ?)"),
+                    {QStringLiteral("Q01"), QStringLiteral("棋牌室"), QStringLiteral("可用"), 1});
+    venue.db().exec(QStringLiteral("delete from 包厢类型 where 包厢类型 = ?"),
+                    {QStringLiteral("休息厅")});
+    setTagState(venue.db(), QStringLiteral("V02"), QStringLiteral("停用"));
+
+    reloads.clear();
+    main.ReloadRoomTypes();
+    QCOMPARE(tabTexts(main), (QStringList{"大厅", "贵宾房", "棋牌室"}));
+    QCOMPARE(main.activeRoomType(), QStringLiteral("贵宾房"));
+    QCOMPARE(main.roomTabs()->currentIndex(), 1);
+    // The tiles were rebuilt once and the counts redone.
+    QCOMPARE(reloads.count(), 1);
+    QCOMPARE(main.tilePicture(QStringLiteral("V02")), 3);
+    QCOMPARE(main.panelText(QStringLiteral("当前停用")), QString::number(outOfService.toInt() + 1));
+
+    // Rebuilding again does not connect the tabs twice: one change, one reload.
+    main.ReloadRoomTypes();
+    reloads.clear();
+    main.roomTabs()->setCurrentIndex(2);
+    QCOMPARE(reloads.count(), 1);
+    QCOMPARE(tileTexts(main), QStringList{QStringLiteral("Q01")});
+
+    // The active room type removed: the first tab becomes the active one.
+    venue.db().exec(QStringLiteral("delete from 包厢类型 where 包厢类型 = ?"),
+                    {QStringLiteral("棋牌室")});
+    main.ReloadRoomTypes();
+    QCOMPARE(tabTexts(main), (QStringList{"大厅", "贵宾房"}));
+    QCOMPARE(main.activeRoomType(), QStringLiteral("大厅"));
+    QCOMPARE(main.tileList()->count(), 15);
+    QCOMPARE(prompter.shown().size(), 0);
+
+    // A failed read keeps the tabs and says so.
+    venue.db().exec(QStringLiteral("alter table 包厢类型 rename to 包厢类型旧"));
+    main.ReloadRoomTypes();
+    QCOMPARE(prompter.shown().size(), 1);
+    QCOMPARE(prompter.shown().first().kind, Prompter::Kind::Error);
+    QCOMPARE(tabTexts(main), (QStringList{"大厅", "贵宾房"}));
+    QCOMPARE(main.tileList()->count(), 15);
+}
+
+void TestBoard::screenReadersHearValuesNamedByCaptions()
+{
+    Venue venue;
+    openBill(venue.db(), QStringLiteral("A03"), QStringLiteral("A03"), QDateTime::currentDateTime(),
+             Money::fromUnits(100));
+    addLine(venue.db(), QStringLiteral("A03"), QStringLiteral("A03"), QStringLiteral("可乐"), 2,
+            *Money::parse(u"12.5"));
+    ScriptedPrompter prompter;
+    TMainFm main(venue.session());
+    QVERIFY(main.selectTile(QStringLiteral("A03")));
+
+    const struct
+    {
+        const char* objectName;
+        const char* caption;
+        const char* shown;
+    } fields[] = {
+        {"tagValue", "牌号:", "A03"},         {"depositValue", "已交押金:", "100"},
+        {"consumedValue", "消费金额:", "25"}, {"stateValue", "当前状态:", "占用"},
+        {"occupiedCount", "当前占用", "1"},   {"totalCount", "手牌总数", "30"},
+    };
+    for (const auto& field : fields) {
+        auto* label = main.findChild<QLabel*>(QLatin1String(field.objectName));
+        QVERIFY2(label, field.objectName);
+        const Heard value = heard(label);
+        // The value is read, and the caption names it once (a group box's
+        // title may name it too).
+        QCOMPARE(value.name, QString::fromUtf8(field.shown));
+        QCOMPARE(value.labels.count(QString::fromUtf8(field.caption)), 1);
+    }
+    // The search box is an input: its caption is its name.
+    QCOMPARE(heard(main.searchBox()).name, QStringLiteral("快速查找手牌号  快捷键F3"));
 }
 
 QTEST_MAIN(TestBoard)

@@ -5,8 +5,9 @@
 namespace shoupai {
 
 // What the screens that change tags need of the board: its current tag and
-// room-type tab, and the two redraws. The main window is the real board;
-// tests hand the billing screens a scripted one.
+// room-type tab, and the redraws. The main window is the real board; tests
+// hand the billing screens a scripted one. It lives below the screens so that
+// billing and setup screens never include the main window's folder.
 class TagBoard
 {
 public:
@@ -23,6 +24,14 @@ public:
     virtual void ReloadTags() = 0;
     // Recounts the states and re-reads the selected tile.
     virtual void RefreshSelection() = 0;
+    // Rebuilds the room-type tabs after room types were added, renamed or
+    // removed, then the tiles and the counts. A board without tabs has only
+    // its tiles and counts to redo.
+    virtual void ReloadRoomTypes()
+    {
+        ReloadTags();
+        RefreshSelection();
+    }
 };
 
 } // namespace shoupai
