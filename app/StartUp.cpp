@@ -1,10 +1,14 @@
 #include "app/StartUp.h"
 
+#include "app/CommandLine.h"
+#include "app/HomeFolder.h"
 #include "app/LgUt.h"
 #include "app/SingleInstance.h"
+#include "app/Version.h"
 #include "common/Prompter.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
@@ -15,11 +19,35 @@
 
 namespace shoupai {
 
+namespace {
+
+QStringList argumentList(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+} // namespace
+
 int runApplication(int argc, char* argv[])
 {
+    // Before any window: --help and --version answer without a display.
+    const CommandLine commandLine = CommandLine::read(argumentList(argc, argv));
+    if (!commandLine.run) {
+        std::fputs(commandLine.standardOutput.toLocal8Bit().constData(), stdout);
+        std::fputs(commandLine.standardError.toLocal8Bit().constData(), stderr);
+        return commandLine.exitCode;
+    }
+
     QApplication application(argc, argv);
+    // The name also makes the window class and the per-user folder "shoupai".
     QApplication::setApplicationName(QStringLiteral("shoupai"));
+    QApplication::setApplicationVersion(programVersion());
     QApplication::setApplicationDisplayName(QStringLiteral("管理系统"));
+    QApplication::setDesktopFileName(QStringLiteral("shoupai"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/shoupai.svg")));
     // Qt's own texts (Yes/No, the print preview's tools) in the operators' language.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
@@ -37,7 +65,10 @@ int runApplication(int argc, char* argv[])
         return 0;
     }
 
-    TLgFm login(Session::defaultHomeFolder());
+    const HomeFolder home = chooseHomeFolder(HomeFolderPlaces::ofThisProgram(commandLine.home));
+    if (!home.problem.isEmpty())
+        Prompter::current().error(home.problem);
+    TLgFm login(home.path);
     login.show();
     if (qEnvironmentVariableIsSet("SHOUPAI_EXIT_WHEN_SHOWN")) {
         // For the start-up benchmark: report once the login window is on screen.
