@@ -4,21 +4,12 @@
 #include "common/Prompter.h"
 #include "platform/Schema.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 namespace shoupai {
 
 Session::Session() = default;
-
-QString Session::defaultHomeFolder()
-{
-    const QString fromEnvironment = qEnvironmentVariable("SHOUPAI_HOME");
-    if (!fromEnvironment.isEmpty())
-        return QDir(fromEnvironment).absolutePath();
-    return QCoreApplication::applicationDirPath();
-}
 
 QString Session::StringDelimiter() const
 {

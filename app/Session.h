@@ -15,10 +15,6 @@ class Session
 public:
     Session();
 
-    // The folder of system.ini and the embedded database: SHOUPAI_HOME when set,
-    // else the folder of the executable.
-    static QString defaultHomeFolder();
-
     // Reads system.ini in homeFolder, opens the database (creating and seeding a
     // new one) and loads the shop details. Failures are shown through the prompter;
     // start-up goes on with the connection closed.

@@ -1,10 +1,14 @@
 #include "app/StartUp.h"
 
+#include "app/CommandLine.h"
+#include "app/HomeFolder.h"
 #include "app/LgUt.h"
 #include "app/SingleInstance.h"
+#include "app/Version.h"
 #include "common/Prompter.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
@@ -15,18 +19,42 @@
 
 namespace shoupai {
 
-void setApplicationTitle()
+void setApplicationIdentity()
 {
-    // The title is the application's name, never a display name: Qt appends a
-    // display name to every window caption, and the captions are the screens' own.
-    // Message boxes without a caption of their own still show the title.
-    QCoreApplication::setApplicationName(applicationTitle);
+    // The name makes the window class and the per-user folder "shoupai". No
+    // display name is set: Qt appends one to every window caption, and the
+    // captions are the screens' own. Untitled message boxes get the program's
+    // title from the prompter.
+    QCoreApplication::setApplicationName(QStringLiteral("shoupai"));
+    QCoreApplication::setApplicationVersion(programVersion());
+    QGuiApplication::setDesktopFileName(QStringLiteral("shoupai"));
 }
+
+namespace {
+
+QStringList argumentList(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+} // namespace
 
 int runApplication(int argc, char* argv[])
 {
+    // Before any window: --help and --version answer without a display.
+    const CommandLine commandLine = CommandLine::read(argumentList(argc, argv));
+    if (!commandLine.run) {
+        std::fputs(commandLine.standardOutput.toLocal8Bit().constData(), stdout);
+        std::fputs(commandLine.standardError.toLocal8Bit().constData(), stderr);
+        return commandLine.exitCode;
+    }
+
     QApplication application(argc, argv);
-    setApplicationTitle();
+    setApplicationIdentity();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/shoupai.svg")));
     // Qt's own texts (Yes/No, the print preview's tools) in the operators' language.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
@@ -44,7 +72,10 @@ int runApplication(int argc, char* argv[])
         return 0;
     }
 
-    TLgFm login(Session::defaultHomeFolder());
+    const HomeFolder home = chooseHomeFolder(HomeFolderPlaces::ofThisProgram(commandLine.home));
+    if (!home.problem.isEmpty())
+        Prompter::current().error(home.problem);
+    TLgFm login(home.path);
     login.show();
     if (qEnvironmentVariableIsSet("SHOUPAI_EXIT_WHEN_SHOWN")) {
         // For the start-up benchmark: report once the login window is on screen.

@@ -4,11 +4,9 @@
 
 namespace shoupai {
 
-// The program's title, as the desktop names it where a window has no caption.
-inline const QString applicationTitle = QStringLiteral("管理系统");
-
-// Gives the application its title without touching any window's caption.
-void setApplicationTitle();
+// Names the application (window class, per-user folder, version) without
+// touching any window's caption.
+void setApplicationIdentity();
 
 // The process entry: single instance, application title, the login form with
 // the session, then the event loop. Returns the exit code.

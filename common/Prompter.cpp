@@ -17,7 +17,7 @@ Prompter* installed = nullptr;
 
 QString captionOr(const QString& caption)
 {
-    return caption.isEmpty() ? QApplication::applicationDisplayName() : caption;
+    return caption.isEmpty() ? applicationTitle : caption;
 }
 
 void showBox(QMessageBox::Icon icon, const QString& text, const QString& caption)

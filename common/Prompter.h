@@ -8,6 +8,9 @@
 
 namespace shoupai {
 
+// The program's title: the caption of a message box that brings none of its own.
+inline const QString applicationTitle = QStringLiteral("管理系统");
+
 // Every message box, Yes/No question and input box of the system goes through
 // the current prompter, so that tests can answer them and read their texts.
 class Prompter

@@ -1,6 +1,7 @@
 #include "floor/AboutUt.h"
 
 #include "app/Session.h"
+#include "app/Version.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,6 +35,8 @@ TAboutFm::TAboutFm(Session& session, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 18, 24, 18);
     layout->addWidget(heading);
+    layout->addWidget(
+        line(QStringLiteral("versionLabel"), QStringLiteral("版本:%1").arg(programVersion())));
     layout->addWidget(memo);
     layout->addWidget(line(QStringLiteral("telLabel"), session.tel));
     layout->addWidget(line(QStringLiteral("webLabel"), session.web));

@@ -8,9 +8,11 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <QWindow>
 
@@ -235,20 +237,33 @@ void TestStartUp::secondCopyOfTheProgramRefuses()
 void TestStartUp::windowCaptionsAreTheScreensOwn()
 {
     const QString before = QCoreApplication::applicationName();
-    setApplicationTitle();
-    // Message boxes without a caption of their own show the title.
-    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("管理系统"));
-    // No display name is pinned (Qt would append a pinned one, " — 管理系统", to
-    // every window caption): the shown name follows the application's name.
+    setApplicationIdentity();
+    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("shoupai"));
+    // No display name is pinned: Qt would append a pinned one (" — 管理系统") to
+    // every window caption. The shown name follows the application's name.
     QCoreApplication::setApplicationName(QStringLiteral("别的名字"));
     QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("别的名字"));
-    setApplicationTitle();
+    setApplicationIdentity();
 
     QDialog window;
     window.setWindowTitle(QStringLiteral("请再次确认!"));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.windowHandle()->title(), QStringLiteral("请再次确认!"));
+
+    // A message box without a caption of its own shows the program's title.
+    QString seenTitle;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&seenTitle] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("messageBox") && w->isVisible()) {
+                seenTitle = w->windowTitle();
+                w->close();
+            }
+    });
+    closer.start(20);
+    DialogPrompter().inform(QStringLiteral("完成"));
+    QCOMPARE(seenTitle, QStringLiteral("管理系统"));
     QCoreApplication::setApplicationName(before);
 }
 
