@@ -3,6 +3,7 @@
 #include "app/Delimiters.h"
 #include "common/Prompter.h"
 #include "platform/Schema.h"
+#include "platform/SchemaUpgrader.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -65,6 +66,26 @@ void Session::openDatabase()
         Schema::prepare(m_database, isNewFile);
     } catch (const DatabaseError& error) {
         Prompter::current().error(error.text());
+        return;
+    }
+    upgradeDatabase();
+}
+
+void Session::upgradeDatabase()
+{
+    UpgradeReport report;
+    try {
+        report = upgradeSchema(m_database, m_upgradeSteps);
+    } catch (const DatabaseError& error) {
+        // The version could not even be read; the database is used as it is.
+        Prompter::current().error(error.text());
+        return;
+    }
+    if (report.failed()) {
+        Prompter::current().error(QStringLiteral("数据库结构升级到第%1版失败,数据库仍为第%2版:\n%3")
+                                      .arg(report.failedVersion)
+                                      .arg(report.toVersion)
+                                      .arg(report.error));
     }
 }
 

@@ -3,7 +3,9 @@
 #include "app/IniFile.h"
 #include "app/Permissions.h"
 #include "platform/Database.h"
+#include "platform/SchemaUpgrades.h"
 
+#include <QList>
 #include <QString>
 
 namespace shoupai {
@@ -18,7 +20,11 @@ public:
     // Reads system.ini in homeFolder, opens the database (creating and seeding a
     // new one) and loads the shop details. Failures are shown through the prompter;
     // start-up goes on with the connection closed.
+    // An existing database of this program is brought up to the last upgrade step;
+    // a step that fails is reported and the database is used at its previous version.
     void start(const QString& homeFolder);
+    // The upgrade steps start() runs; tests pass steps of their own.
+    void useUpgradeSteps(const QList<UpgradeStep>& steps) { m_upgradeSteps = steps; }
 
     QString homeFolder() const { return m_homeFolder; }
     IniFile& config() { return m_config; }
@@ -42,12 +48,14 @@ public:
 private:
     void openDatabase();
     void loadShopTexts();
+    void upgradeDatabase();
 
     QString m_homeFolder;
     IniFile m_config;
     Database m_database;
     QString m_backendCode;
     QString m_connectionText;
+    QList<UpgradeStep> m_upgradeSteps = upgradeSteps();
 };
 
 } // namespace shoupai

@@ -1,8 +1,11 @@
 #include "platform/Schema.h"
 
 #include "platform/SampleVenue.h"
+#include "platform/SchemaUpgrades.h"
 
 #include <QHash>
+
+#include <algorithm>
 
 namespace shoupai::Schema {
 
@@ -317,13 +320,17 @@ void createTables(Database& database)
     }
     for (const IndexDefinition& index : indexes())
         database.exec(indexSql(dialect, index));
+    // The steps are the one description of what came after the first version: a new
+    // database runs them here and starts at the latest version.
+    for (const UpgradeStep& step : upgradeSteps())
+        step.apply(database);
 
     database.exec(QStringLiteral("CREATE TABLE %1 (%2 %3 NOT NULL)")
                       .arg(dialect.quote(versionTable()), dialect.quote(QStringLiteral("version")),
                            dialect.integerType()));
     database.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)")
                       .arg(dialect.quote(versionTable()), dialect.quote(QStringLiteral("version"))),
-                  {QVariant::fromValue<qlonglong>(currentVersion)});
+                  {QVariant::fromValue<qlonglong>(currentVersion())});
 }
 
 } // namespace
@@ -341,6 +348,14 @@ const QStringList& permissionColumns()
         QStringLiteral("营业项目删除"), QStringLiteral("商品进货"),
     };
     return columns;
+}
+
+int currentVersion()
+{
+    int version = baseVersion;
+    for (const UpgradeStep& step : upgradeSteps())
+        version = std::max(version, step.version);
+    return version;
 }
 
 QString versionTable()

@@ -37,8 +37,11 @@ struct TableDefinition
 
 namespace Schema {
 
-// The version the shoupai_schema table of a database made by this program holds.
-inline constexpr int currentVersion = 1;
+// The version of the tables and indexes created below; the upgrade steps
+// (platform/SchemaUpgrades.cpp) number on from it.
+inline constexpr int baseVersion = 1;
+// The version a database of this program holds once every upgrade step has run.
+int currentVersion();
 
 // Every table of the system with its columns, in creation order.
 const QList<TableDefinition>& tables();
@@ -56,7 +59,8 @@ int storedVersion(const Database& database);
 // Makes a database ready: a new one (no tables yet) gets every table, index and
 // the seeded sample venue; an existing one is used as it is.
 void prepare(Database& database, bool isNewFile);
-// Creates the tables, uniqueness rules, indexes and the schema version, in one transaction.
+// Creates the tables, uniqueness rules, indexes, every upgrade step's objects and
+// the current schema version, in one transaction.
 void create(Database& database);
 // Seeds a new database: counters, shop row, the super administrator, billing
 // modes and a small sample venue.

@@ -4,6 +4,8 @@
 #include "app/SingleInstance.h"
 #include "app/StartUp.h"
 #include "common/Prompter.h"
+#include "platform/Schema.h"
+#include "platform/SchemaUpgrades.h"
 
 #include <QDialog>
 #include <QDir>
@@ -38,6 +40,7 @@ private slots:
     void backendCodeChoosesTheDescription();
     void newEmbeddedFileIsCreatedAndSeeded();
     void shopTextsAndEmptySysinfo();
+    void olderDatabaseUpgradedOrKeptWhenAStepFails();
     void singleInstanceLock();
     void secondCopyOfTheProgramRefuses();
     void windowCaptionsAreTheScreensOwn();
@@ -172,6 +175,68 @@ void TestStartUp::shopTextsAndEmptySysinfo()
         QCOMPARE(prompter.shown().size(), 1);
         QCOMPARE(prompter.shown().first().kind, Prompter::Kind::Error);
         QVERIFY(session.database().isOpen());
+    }
+}
+
+void TestStartUp::olderDatabaseUpgradedOrKeptWhenAStepFails()
+{
+    SeededDatabase db;
+    Database& database = db.database();
+    const QString versionUpdate = QStringLiteral("update %1 set version = ?")
+                                      .arg(database.dialect().quote(Schema::versionTable()));
+    database.exec(versionUpdate, {1});
+    const QString home = writeSystemIni(db);
+
+    // The engine's own words for the statement the failing step makes.
+    QString engineText;
+    try {
+        database.exec(QStringLiteral("create table sysinfo (n integer)"));
+    } catch (const DatabaseError& error) {
+        engineText = error.text();
+    }
+    QVERIFY(!engineText.isEmpty());
+
+    const UpgradeStep failing{2, QStringLiteral("fails"), [](Database& d) {
+                                  d.exec(QStringLiteral("create table upgrade_half (n integer)"));
+                                  d.exec(QStringLiteral("create table sysinfo (n integer)"));
+                              }};
+    {
+        ScriptedPrompter prompter;
+        Session session;
+        session.useUpgradeSteps({failing});
+        session.start(home);
+        // Said once, with the database's text; the start goes on at the old version.
+        QCOMPARE(prompter.shown().size(), 1);
+        QCOMPARE(prompter.shown().first().kind, Prompter::Kind::Error);
+        QVERIFY2(prompter.lastText().contains(engineText), qPrintable(prompter.lastText()));
+        QVERIFY(prompter.lastText().contains(QStringLiteral("2")));
+        QVERIFY(session.database().isOpen());
+        QVERIFY(!session.shopName.isEmpty());
+        QCOMPARE(session.softname, QStringLiteral("测试浴场"));
+        QCOMPARE(Schema::storedVersion(session.database()), 1);
+        QVERIFY(!session.database().tableExists(QStringLiteral("upgrade_half")));
+    }
+    {
+        // The next start with a working step makes it, without a word.
+        const UpgradeStep working{
+            2, QStringLiteral("works"),
+            [](Database& d) { d.exec(QStringLiteral("create table upgrade_done (n integer)")); }};
+        ScriptedPrompter prompter;
+        Session session;
+        session.useUpgradeSteps({working});
+        session.start(home);
+        QCOMPARE(prompter.shown().size(), 0);
+        QCOMPARE(Schema::storedVersion(session.database()), 2);
+        QVERIFY(session.database().tableExists(QStringLiteral("upgrade_done")));
+    }
+    {
+        // The program's own steps take an older database to the current version.
+        database.exec(versionUpdate, {1});
+        ScriptedPrompter prompter;
+        Session session;
+        session.start(home);
+        QCOMPARE(prompter.shown().size(), 0);
+        QCOMPARE(Schema::storedVersion(session.database()), Schema::currentVersion());
     }
 }
 
