@@ -48,12 +48,19 @@ QList<QVariantList> readAll(Rows& rows, QStringList* fields = nullptr)
 
 // Orders two stored values the way both engines agree on: NULL first, numbers
 // by value, the rest by their own comparison or, failing that, their text.
-int compareValues(const QVariant& a, const QVariant& b)
+int compareValues(const QVariant& a, const QVariant& b, GridFormat format = GridFormat::Auto)
 {
     const bool aNull = a.isNull() || !a.isValid();
     const bool bNull = b.isNull() || !b.isValid();
     if (aNull || bNull)
         return aNull == bNull ? 0 : (aNull ? -1 : 1);
+    // Sums come back from PostgreSQL as decimal text: compared as numbers.
+    if (format == GridFormat::Money || format == GridFormat::Number ||
+        format == GridFormat::Integer) {
+        const Money x = format == GridFormat::Money ? stored::toMoney(a) : stored::toNumber(a);
+        const Money y = format == GridFormat::Money ? stored::toMoney(b) : stored::toNumber(b);
+        return x < y ? -1 : (y < x ? 1 : 0);
+    }
     if (gridformat::isIntegral(a) && gridformat::isIntegral(b)) {
         const qlonglong x = a.toLongLong();
         const qlonglong y = b.toLongLong();
@@ -393,11 +400,17 @@ void QueryTableModel::loadHeld(const QString& statement, const QVariantList& par
     const int sortField = sortName.isEmpty() ? -1 : findField(fields, sortName);
     const int groupField = groupName.isEmpty() ? -1 : findField(fields, groupName);
     const QList<OrderKey> keys = orderKeys(fields, sortField, sortOrder, groupField);
+    QList<GridFormat> formats(fields.size(), GridFormat::Auto);
+    for (const Column& column : columns) {
+        if (column.field >= 0)
+            formats[column.field] = column.format;
+    }
     if (!keys.isEmpty()) {
         std::stable_sort(rows.begin(), rows.end(),
-                         [&keys](const QVariantList& a, const QVariantList& b) {
+                         [&keys, &formats](const QVariantList& a, const QVariantList& b) {
                              for (const OrderKey& key : keys) {
-                                 const int c = compareValues(a.at(key.field), b.at(key.field));
+                                 const int c = compareValues(a.at(key.field), b.at(key.field),
+                                                             formats.at(key.field));
                                  if (c != 0)
                                      return key.descending ? c > 0 : c < 0;
                              }
@@ -411,7 +424,8 @@ void QueryTableModel::loadHeld(const QString& statement, const QVariantList& par
         while (start < rows.size()) {
             qint64 end = start + 1;
             while (end < rows.size() &&
-                   compareValues(rows.at(end).at(groupField), rows.at(start).at(groupField)) == 0)
+                   compareValues(rows.at(end).at(groupField), rows.at(start).at(groupField),
+                                 formats.at(groupField)) == 0)
                 ++end;
             if (groups.size() >= size_t(MaxGroups))
                 throw GroupingRefused(tooManyGroups());
