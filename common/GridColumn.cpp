@@ -3,6 +3,7 @@
 #include "platform/Database.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <stdexcept>
 
@@ -67,8 +68,17 @@ GridFormat resolve(GridFormat given, const QString& table, const QString& column
 
 GridFormat resolveDeclared(GridFormat given, const QString& table, const QString& column)
 {
+    // Every column name of the schema, tables that disagree on its kind included.
+    static const QSet<QString> stored = [] {
+        QSet<QString> names;
+        for (const TableDefinition& definition : Schema::tables()) {
+            for (const ColumnDefinition& c : definition.columns)
+                names.insert(c.name.toLower());
+        }
+        return names;
+    }();
     const GridFormat format = resolve(given, table, column);
-    if (format == GridFormat::Auto)
+    if (format == GridFormat::Auto && !stored.contains(column.trimmed().toLower()))
         undeclaredColumn(column);
     return format;
 }

@@ -114,8 +114,8 @@ QString display(const QVariant& value, GridFormat format, int decimals = -1);
 // column's format; NULL (a sum over no rows) shows as zero in that format.
 QString displaySum(const QVariant& sum, GridFormat format, int decimals = -1);
 // The same for a column of a result about to be shown, printed or exported:
-// a column that neither its screen nor any schema gives a kind is a computed
-// one (`sum(合计) as 金额`) whose kind was not declared beside its SQL, and
+// a column that neither its screen gives a kind nor any table of the schema
+// has is a computed one (`sum(合计) as 金额`) whose kind was not declared beside its SQL, and
 // guessing would show an amount ten thousand times too large. That is a
 // mistake of the screen: debug builds throw std::logic_error naming the
 // column; release builds show the value as it comes.

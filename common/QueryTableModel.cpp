@@ -258,7 +258,7 @@ void QueryTableModel::setQuery(const QString& statement, const QVariantList& par
         return;
     }
     if (m_held)
-        loadHeld(text, parameters, sortColumn(), m_sortOrder, groupColumn());
+        loadHeld(text, parameters, sortColumn(), m_sortOrder, groupColumn(), true);
     else
         load(text, parameters, sortColumn(), m_sortOrder, groupColumn());
 }
@@ -268,7 +268,7 @@ void QueryTableModel::refresh()
     if (!hasQuery())
         return;
     if (m_held)
-        loadHeld(m_statement, m_parameters, sortColumn(), m_sortOrder, groupColumn());
+        loadHeld(m_statement, m_parameters, sortColumn(), m_sortOrder, groupColumn(), true);
     else
         load(m_statement, m_parameters, sortColumn(), m_sortOrder, groupColumn());
 }
@@ -387,12 +387,12 @@ void QueryTableModel::load(const QString& statement, const QVariantList& paramet
 
 void QueryTableModel::loadHeld(const QString& statement, const QVariantList& parameters,
                                const QString& sortName, Qt::SortOrder sortOrder,
-                               const QString& groupName)
+                               const QString& groupName, bool reread)
 {
     // The one statement; everything else is taken from its rows.
-    QStringList fields;
-    QList<QVariantList> rows;
-    {
+    QStringList fields = m_fields;
+    QList<QVariantList> rows = m_heldRows;
+    if (reread) {
         Rows result = m_database.query(statement, parameters);
         rows = readAll(result, &fields);
     }
@@ -542,7 +542,7 @@ bool QueryTableModel::sortBy(const QString& column, Qt::SortOrder order)
     if (field < 0)
         return false;
     if (m_held)
-        loadHeld(m_statement, m_parameters, m_fields.at(field), order, m_groupName);
+        loadHeld(m_statement, m_parameters, m_fields.at(field), order, m_groupName, false);
     else
         load(m_statement, m_parameters, m_fields.at(field), order, m_groupName);
     return true;
@@ -552,7 +552,9 @@ void QueryTableModel::clearSort()
 {
     m_sortName.clear();
     m_sortOrder = Qt::AscendingOrder;
-    if (m_sortField >= 0)
+    if (m_sortField >= 0 && m_held)
+        loadHeld(m_statement, m_parameters, QString(), m_sortOrder, m_groupName, false);
+    else if (m_sortField >= 0)
         refresh();
 }
 
@@ -581,7 +583,7 @@ bool QueryTableModel::groupBy(const QString& column)
     if (field < 0)
         return false;
     if (m_held)
-        loadHeld(m_statement, m_parameters, m_sortName, m_sortOrder, m_fields.at(field));
+        loadHeld(m_statement, m_parameters, m_sortName, m_sortOrder, m_fields.at(field), false);
     else
         load(m_statement, m_parameters, m_sortName, m_sortOrder, m_fields.at(field));
     return true;
@@ -591,7 +593,7 @@ void QueryTableModel::ungroup()
 {
     m_groupName.clear();
     if (m_groupField >= 0 && m_held)
-        loadHeld(m_statement, m_parameters, m_sortName, m_sortOrder, QString());
+        loadHeld(m_statement, m_parameters, m_sortName, m_sortOrder, QString(), false);
     else if (m_groupField >= 0)
         load(m_statement, m_parameters, m_sortName, m_sortOrder, QString());
 }

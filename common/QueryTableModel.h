@@ -157,7 +157,7 @@ private:
         quint64 lastUse = 0;
     };
     void loadHeld(const QString& statement, const QVariantList& parameters, const QString& sortName,
-                  Qt::SortOrder sortOrder, const QString& groupName);
+                  Qt::SortOrder sortOrder, const QString& groupName, bool reread);
     QVariantList heldSums(const QList<Column>& columns, const QList<QVariantList>& rows,
                           qint64 from, qint64 to, bool footer) const;
     void load(const QString& statement, const QVariantList& parameters, const QString& sortName,

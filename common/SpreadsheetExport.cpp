@@ -376,8 +376,9 @@ std::vector<Column> exportedColumns(const QSqlRecord& record, int firstColumn, i
         // Without it an amount would be written in ten-thousandths.
         if (!column.kind)
             column.kind = gridformat::kindByName(field.name());
-        if (!column.kind)
-            gridformat::undeclaredColumn(field.name());
+        if (!column.kind && gridformat::resolveDeclared(GridFormat::Auto, QString(),
+                                                        field.name()) == GridFormat::Auto)
+            column.kind.reset(); // a stored column of tables that disagree: its own type
         columns.push_back(column);
     }
     return columns;

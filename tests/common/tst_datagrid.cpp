@@ -4,9 +4,7 @@
 #include "common/Prompter.h"
 #include "platform/Schema.h"
 
-#include <QApplication>
 #include <QHeaderView>
-#include <QMenu>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTableView>
@@ -526,7 +524,9 @@ void TestDataGrid::pagesStayDisjointWhenRowsMove()
     QCOMPARE(moved.first(), QStringLiteral("2004"));
     moved.sort();
     QCOMPARE(moved, all);
-    QVERIFY(model.orderedStatement().endsWith(QStringLiteral("order by 7 desc, 1")));
+    const int consumed = model.fieldNames().indexOf(QStringLiteral("消费金额")) + 1;
+    QVERIFY(
+        model.orderedStatement().endsWith(QStringLiteral(" order by %1 desc, 1").arg(consumed)));
 
     // The screen's own order comes before the key when the operator has not sorted.
     model.clearSort();
@@ -565,30 +565,6 @@ void TestDataGrid::hugeGroupingIsRefused()
     model.refresh();
     QVERIFY(model.groupBy(QStringLiteral("单据号")));
     QCOMPARE(model.groupCount(), QueryTableModel::MaxGroups);
-
-    // The grid tells the operator, through the prompter.
-    ScriptedPrompter prompter;
-    DataGrid grid(db);
-    grid.setKindTable(QStringLiteral("结帐管理"));
-    grid.setQuery(AllBills);
-    db.exec(QStringLiteral("insert into 结帐管理 (单据号) values (?)"), {QStringLiteral("X")});
-    grid.refresh();
-    QTimer::singleShot(0, [&] {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            QTest::keyClick(menu, Qt::Key_Down);
-            QTest::keyClick(menu, Qt::Key_Return);
-        }
-    });
-    const int number = grid.model()->columnOf(QStringLiteral("单据号"));
-    QHeaderView* header = grid.view()->horizontalHeader();
-    grid.resize(900, 300);
-    grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&grid));
-    emit header->customContextMenuRequested(QPoint(header->sectionViewportPosition(number) + 5, 5));
-    QCOMPARE(prompter.texts(),
-             QStringList{QStringLiteral("分组太多(超过10000组),请先缩小查询范围!")});
-    QCOMPARE(prompter.shown().first().kind, Prompter::Kind::Warning);
-    QVERIFY(!grid.model()->isGrouped());
 }
 
 QTEST_MAIN(TestDataGrid)
