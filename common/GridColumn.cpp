@@ -3,6 +3,9 @@
 #include "platform/Database.h"
 
 #include <QHash>
+#include <QSet>
+
+#include <stdexcept>
 
 namespace shoupai::gridformat {
 
@@ -61,6 +64,34 @@ GridFormat resolve(GridFormat given, const QString& table, const QString& column
     if (const auto kind = kindByName(column))
         return fromKind(*kind);
     return GridFormat::Auto;
+}
+
+GridFormat resolveDeclared(GridFormat given, const QString& table, const QString& column)
+{
+    // Every column name of the schema, tables that disagree on its kind included.
+    static const QSet<QString> stored = [] {
+        QSet<QString> names;
+        for (const TableDefinition& definition : Schema::tables()) {
+            for (const ColumnDefinition& c : definition.columns)
+                names.insert(c.name.toLower());
+        }
+        return names;
+    }();
+    const GridFormat format = resolve(given, table, column);
+    if (format == GridFormat::Auto && !stored.contains(column.trimmed().toLower()))
+        undeclaredColumn(column);
+    return format;
+}
+
+void undeclaredColumn(const QString& column)
+{
+#ifndef NDEBUG
+    throw std::logic_error(QStringLiteral("the kind of the computed column \"%1\" is not declared")
+                               .arg(column)
+                               .toStdString());
+#else
+    Q_UNUSED(column);
+#endif
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include "billing/Receipt.h"
 #include "common/DataGrid.h"
 #include "common/Prompter.h"
+#include "common/ReportPreview.h"
 #include "common/ReportRenderer.h"
 #include "common/SpreadsheetExport.h"
 #include "common/TagBoard.h"
@@ -105,6 +106,7 @@ private slots:
     void dateRangeBoundsAndStateFilter();
     void reprintExportAndReport();
     void reversalFromTheScreen();
+    void wholeHistoryPrintsAfterAskingAndPagesByKey();
 };
 
 void TestRecords::opensWithEveryBillColumnsAndFooters()
@@ -483,6 +485,46 @@ void TestRecords::reversalFromTheScreen()
     boardless.CheXiaoHs();
     QCOMPARE(tagState(venue.d(), QStringLiteral("A01")), QStringLiteral("占用"));
     QCOMPARE(listedNumbers(boardless.grid()), QStringList({"9"}));
+}
+
+void TestRecords::wholeHistoryPrintsAfterAskingAndPagesByKey()
+{
+    Venue venue;
+    // 30,000 bills, a thousand to each checkout second: far more than the
+    // preview's 500 A4 pages, and ties on the grid's order.
+    venue.d().exec(
+        QStringLiteral(
+            "insert into 结帐管理 (单据号, 手牌号码, 消费金额, 实收金额, 卡内扣除, 状态, "
+            "结帐时间, 营业员) with recursive n(i) as (select 1 union all select i + 1 "
+            "from n where i < 30000) select cast(i as varchar(10)), 'A01', 10000, "
+            "10000, 0, '已结', ?, '超级管理员' from n"),
+        {at(18, 9)});
+    ScriptedPrompter prompter;
+    ScriptedReportPreviewer previewer;
+    TCxJzJlFm form(venue.session, nullptr);
+    DataGrid* grid = form.grid();
+    QCOMPARE(grid->recordCount(), qint64(30000));
+    // Equal checkout times are paged by the key: ascending ids, none twice.
+    grid->model()->setPageSize(64);
+    qint64 previous = 0;
+    for (int row = 0; row < 300; ++row) {
+        const qint64 id = grid->value(row, QStringLiteral("id")).toLongLong();
+        QVERIFY(id > previous);
+        previous = id;
+    }
+    QVERIFY(grid->orderedStatement().endsWith(QStringLiteral(", 1")));
+
+    form.PrintAll();
+    QCOMPARE(prompter.shown().size(), 1);
+    QVERIFY2(prompter.lastText().startsWith(QStringLiteral("共")) &&
+                 prompter.lastText().endsWith(QStringLiteral("页,确定要打印吗?")),
+             qPrintable(prompter.lastText()));
+    QVERIFY(previewer.shown().isEmpty());
+    prompter.queueAnswer(true);
+    form.PrintAll();
+    QCOMPARE(previewer.shown().size(), 1);
+    QVERIFY(previewer.shown().first().pages > 500);
+    QCOMPARE(previewer.shown().first().statement, grid->orderedStatement());
 }
 
 QTEST_MAIN(TestRecords)

@@ -149,6 +149,7 @@ private slots:
     void columnRangeAndEmptyQuery();
     void noSpreadsheetProgramSaysWhereTheFileIs();
     void failureWhileWritingRemovesFile();
+    void computedColumnsNeedTheirKind();
 };
 
 void TestSpreadsheetExport::writesTypedCellsAndOpensWorkbook()
@@ -321,7 +322,9 @@ void TestSpreadsheetExport::failureWhileWritingRemovesFile()
             ? QStringLiteral("select 单据号, case when id = 250 then abs(-9223372036854775807 - 1) "
                              "else id end as n from 结帐管理 order by id")
             : QStringLiteral("select 单据号, 1 / (id - 250) as n from 结帐管理 order by id");
-    const auto result = ExportQueryToSpreadsheet(db, failing, {});
+    SpreadsheetExportOptions computed;
+    computed.kinds.insert(QStringLiteral("n"), ColumnKind::Integer);
+    const auto result = ExportQueryToSpreadsheet(db, failing, {}, computed);
     QVERIFY(!result.written);
     QVERIFY(!result.opened);
     QVERIFY(desktop.opened().isEmpty());
@@ -344,6 +347,36 @@ void TestSpreadsheetExport::failureWhileWritingRemovesFile()
     QVERIFY(!nowhere.written);
     QCOMPARE(prompter.shown().size(), 1);
     QVERIFY(prompter.lastText().startsWith(QStringLiteral("导出Excel失败:")));
+}
+
+void TestSpreadsheetExport::computedColumnsNeedTheirKind()
+{
+    TestDatabase database;
+    addRows(database.database());
+    QTemporaryDir folder;
+    ScriptedSpreadsheetDesktop desktop(folder.path());
+    ScriptedPrompter prompter;
+    const QString perState = QStringLiteral(
+        "select 状态, sum(消费金额) as 金额, count(*) as 单数 from 结帐管理 group by 状态 "
+        "order by 状态");
+
+    SpreadsheetExportOptions options;
+    options.kinds.insert(QStringLiteral("金额"), ColumnKind::Money);
+    options.kinds.insert(QStringLiteral("单数"), ColumnKind::Integer);
+    const auto result = ExportQueryToSpreadsheet(database.database(), perState, {}, options);
+    QVERIFY(result.written);
+    const auto cells = readSheet(result.path);
+    // Ordered by state: 免单 (0.5) sorts before 已结 (100) by code point on both engines.
+    QCOMPARE(cells.value(QStringLiteral("B2")).value.toDouble(), 0.5);
+    QCOMPARE(cells.value(QStringLiteral("B3")).value.toDouble(), 100.0);
+    QCOMPARE(cells.value(QStringLiteral("C2")).value, QStringLiteral("1"));
+
+    // Undeclared: the screen's mistake, caught before a workbook is left behind.
+    const QStringList before = workbooksIn(folder.path());
+    options.kinds.remove(QStringLiteral("金额"));
+    QVERIFY_THROWS_EXCEPTION(std::logic_error,
+                             ExportQueryToSpreadsheet(database.database(), perState, {}, options));
+    QCOMPARE(workbooksIn(folder.path()), before);
 }
 
 QTEST_MAIN(TestSpreadsheetExport)
