@@ -197,9 +197,13 @@ void TAddConsumeFm::load()
 void TAddConsumeFm::showGoods(const QString& where, const QVariantList& values, bool ordered)
 {
     try {
-        m_goods->setQuery(GoodsColumns + where +
-                              (ordered ? QStringLiteral(" order by 编号") : QString()),
-                          values);
+        // Every list ends its order with the key, so that pages and refreshes
+        // keep the rows in place on every engine; the unsorted lists are in
+        // the order the goods were entered.
+        m_goods->setQuery(
+            GoodsColumns + where +
+                (ordered ? QStringLiteral(" order by 编号, ID") : QStringLiteral(" order by ID")),
+            values);
     } catch (const DatabaseError& error) {
         Prompter::current().error(error.text());
     }
@@ -283,6 +287,8 @@ bool TAddConsumeFm::ZengJiaHs()
         if (!goods) {
             Prompter::current().warn(QStringLiteral("该商品已经不存在!"));
             showAllGoods(true);
+            // No row stands in for the one that went: the next F5 books nothing.
+            m_goods->selectByKey(QStringLiteral("ID"), id);
             return false;
         }
         ConsumptionLine line;
@@ -314,10 +320,10 @@ bool TAddConsumeFm::ZengJiaHs()
         }
         m_mainTag = added.mainTag;
         m_mainTagLabel->setText(m_mainTag);
-        // The goods grid shows the new stock; the current row stays.
-        const int row = m_goods->currentRow();
+        // The goods grid shows the new stock and keeps the same goods current,
+        // wherever the new stock puts it; gone from the list, none is current.
         m_goods->refresh();
-        m_goods->setCurrentRow(row);
+        m_goods->selectByKey(QStringLiteral("ID"), id);
     } catch (const DatabaseError& error) {
         Prompter::current().error(error.text());
         return false;

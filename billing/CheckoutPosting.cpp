@@ -68,13 +68,19 @@ Outcome chargeMember(Database& database, const CheckoutPost& post)
 void insertHeader(Database& database, const CheckoutPost& post, const QString& billNumber,
                   const QString& now)
 {
+    // A free bill took no money: what the screen showed as deduction and cash
+    // was never collected, and the records' sums a venue cashes up from must
+    // not count it. What was consumed stays in 消费金额.
+    const bool free = post.state == FreeBillState;
+    const Money cardDeduction = free ? Money() : post.cardDeduction;
+    const Money received = free ? Money() : post.received;
     database.exec(
         QStringLiteral(
             "insert into 结帐管理 (单据号, 手牌号码, 进店时间, 离店时间, 卡内扣除, 实收金额, "
             "消费金额, 结帐方式, 会员卡号, 状态, 结帐时间, 顾客姓名, 备注, 营业员) "
             "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
         {billNumber, post.tag, post.entryTime.isEmpty() ? QVariant() : QVariant(post.entryTime),
-         now, QVariant::fromValue(post.cardDeduction), QVariant::fromValue(post.received),
+         now, QVariant::fromValue(cardDeduction), QVariant::fromValue(received),
          QVariant::fromValue(post.receivable), post.paymentMode.trimmed(), post.memberCard,
          post.state, now, post.guestName, post.remark, post.operatorName});
 }

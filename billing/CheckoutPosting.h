@@ -55,7 +55,8 @@ struct PostingResult
 };
 
 // Stores the bill in one transaction: member points and balance (relative
-// updates; none for a free bill), the header, one detail per open line, the
+// updates; none for a free bill), the header (a free bill with nothing taken:
+// 实收金额 and 卡内扣除 0), one detail per open line, the
 // open rows deleted, their tags freed, the bill number taken from the counter.
 // Nothing is written unless the outcome is Posted; database failures throw
 // DatabaseError and leave the database as it was.

@@ -395,4 +395,26 @@ void DataGrid::showFailure(const QString& text)
     Prompter::current().error(text);
 }
 
+// The rule for every screen: re-select by key after a refresh, never by index.
+// A write can move its row (a changed sort value, the engine's own order) or
+// take it out of the list, and the same index then points at another record.
+bool DataGrid::selectByKey(const QString& column, const QVariant& key)
+{
+    if (key.isValid() && !key.isNull()) {
+        // Engines hand keys back as different types (a number, its text).
+        const QString text = key.toString();
+        for (int row = 0; row < m_model->rowCount(); ++row) {
+            if (m_model->isGroupRow(row))
+                continue;
+            const QVariant value = m_model->value(row, column);
+            if (!value.isNull() && (value == key || value.toString() == text)) {
+                setCurrentRow(row);
+                return true;
+            }
+        }
+    }
+    m_view->selectionModel()->clear();
+    return false;
+}
+
 } // namespace shoupai

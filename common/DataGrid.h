@@ -86,6 +86,13 @@ private:
     GridFooter* m_footer;
     QHash<QString, int> m_widths; // widths the operator dragged, by column
     bool m_applying = false;
+
+public:
+    // Makes the row whose `column` holds `key` the current one. When no row
+    // holds it, nothing is current and false is returned, so commands that act
+    // on the current row do nothing. Walks the rows in order: for the lists of
+    // a screen, not for a whole history.
+    bool selectByKey(const QString& column, const QVariant& key);
 };
 
 } // namespace shoupai

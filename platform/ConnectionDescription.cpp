@@ -85,4 +85,19 @@ ConnectionDescription ConnectionDescription::parse(const QString& text)
     return result;
 }
 
+QString ConnectionDescription::connectOptions() const
+{
+    if (kind == Kind::Sqlite)
+        return QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
+    if (kind != Kind::Postgres)
+        return {};
+    // A server or a network that goes away must not hang the till: TCP
+    // keepalives find a dead idle link in about 11 s, unacknowledged data
+    // gives up after 15 s. The statement timeout stops only what no screen
+    // needs: the longest report over a whole history takes well under it.
+    return QStringLiteral("connect_timeout=10;keepalives=1;keepalives_idle=5;"
+                          "keepalives_interval=2;keepalives_count=3;tcp_user_timeout=15000;"
+                          "options='-c statement_timeout=300000'");
+}
+
 } // namespace shoupai

@@ -31,6 +31,9 @@ struct ConnectionDescription
 
     static ConnectionDescription parse(const QString& text);
     bool isUsable() const { return kind == Kind::Sqlite || kind == Kind::Postgres; }
+
+    // The driver's connect options for this kind of connection.
+    QString connectOptions() const;
 };
 
 } // namespace shoupai

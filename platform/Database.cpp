@@ -90,6 +90,19 @@ QVariant toParameter(const QVariant& value)
 
 } // namespace stored
 
+namespace {
+
+const QString LostTransaction =
+    QStringLiteral("数据库连接已断开,这次操作没有完成,没有写入任何数据.");
+
+QString openFailure(const QSqlDatabase& db)
+{
+    const QString text = db.lastError().text().trimmed();
+    return text.isEmpty() ? QStringLiteral("无法打开数据库") : text;
+}
+
+} // namespace
+
 Rows::Rows(QSqlQuery query) : m_query(std::move(query)) {}
 
 int Rows::indexOf(const QString& column) const
@@ -162,36 +175,86 @@ bool Database::open(const ConnectionDescription& description, const QString& hom
                                  ? description.filePath
                                  : QDir(homeFolder).filePath(description.filePath);
         db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
     } else {
         db.setHostName(description.host);
         db.setPort(description.port);
         db.setDatabaseName(description.database);
         db.setUserName(description.user);
         db.setPassword(description.password);
-        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
     }
+    db.setConnectOptions(description.connectOptions());
     if (!db.open()) {
-        m_lastError = db.lastError().text();
-        if (m_lastError.trimmed().isEmpty())
-            m_lastError = QStringLiteral("无法打开数据库");
+        m_lastError = openFailure(db);
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_connectionName);
         return false;
     }
     db = QSqlDatabase();
-    try {
-        if (backend == Backend::Sqlite) {
-            exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
-        } else {
-            exec(QStringLiteral("SET client_min_messages TO warning"));
-        }
-    } catch (const DatabaseError& error) {
-        m_lastError = error.text();
+    const QString failure = startSession();
+    if (!failure.isEmpty()) {
         close();
+        m_lastError = failure;
         return false;
     }
+    m_reopenable = true;
     return true;
+}
+
+QString Database::startSession() const
+{
+    QSqlQuery query(connection());
+    const QString sql = backend() == Backend::Sqlite
+                            ? QStringLiteral("PRAGMA foreign_keys = OFF")
+                            : QStringLiteral("SET client_min_messages TO warning");
+    if (query.exec(sql))
+        return {};
+    const QString text = query.lastError().text().trimmed();
+    return text.isEmpty() ? QStringLiteral("无法打开数据库") : text;
+}
+
+// A server restart, a terminated backend or a dropped network ends the
+// connection; the statement that met it fails and is reported as it is, since
+// a write may or may not have been committed. The next statement opens the
+// connection again, so the operator's next command works. A transaction that
+// was open is gone with its connection: the server rolled it back, and nothing
+// of it may continue, commit or roll back on the new connection.
+bool Database::isConnectionLoss(const QSqlError& error) const
+{
+    if (backend() != Backend::Postgres)
+        return false;
+    const QString state = error.nativeErrorCode();
+    if (state.startsWith(QLatin1String("08")) || state == u"57P01" || state == u"57P02" ||
+        state == u"57P03")
+        return true;
+    if (error.type() == QSqlError::ConnectionError)
+        return true;
+    // Without a state the server was not heard at all: the driver knows the link is down.
+    return !connection().isOpen();
+}
+
+void Database::reconnectIfLost() const
+{
+    if (!m_reopenable || !QSqlDatabase::contains(m_connectionName))
+        return;
+    if (!m_lost && connection().isOpen())
+        return;
+    m_lost = true;
+    if (m_inTransaction)
+        throw DatabaseError(LostTransaction);
+    QSqlDatabase db = connection();
+    db.close();
+    if (!db.open()) {
+        m_lastError = openFailure(db);
+        throw DatabaseError(QStringLiteral("数据库没有连接: %1").arg(m_lastError));
+    }
+    const QString failure = startSession();
+    if (!failure.isEmpty()) {
+        db.close();
+        m_lastError = failure;
+        throw DatabaseError(QStringLiteral("数据库没有连接: %1").arg(m_lastError));
+    }
+    m_lost = false;
+    m_lastError.clear();
 }
 
 void Database::close()
@@ -205,6 +268,8 @@ void Database::close()
     }
     QSqlDatabase::removeDatabase(m_connectionName);
     m_inTransaction = false;
+    m_reopenable = false;
+    m_lost = false;
 }
 
 bool Database::isOpen() const
@@ -225,6 +290,8 @@ void Database::fail(const QSqlQuery& query, const QString& sql) const
     if (text.isEmpty())
         text = QStringLiteral("数据库语句执行失败");
     Q_UNUSED(sql);
+    if (isConnectionLoss(query.lastError()))
+        m_lost = true;
     throw DatabaseError(text, m_dialect->isUniqueViolation(error)
                                   ? DatabaseError::Cause::UniqueViolation
                                   : DatabaseError::Cause::Other);
@@ -232,6 +299,7 @@ void Database::fail(const QSqlQuery& query, const QString& sql) const
 
 QSqlQuery Database::prepared(const QString& sql, const QVariantList& parameters) const
 {
+    reconnectIfLost();
     if (!isOpen())
         throw DatabaseError(m_lastError.isEmpty()
                                 ? QStringLiteral("数据库没有连接")
@@ -342,10 +410,17 @@ void Database::commit()
 {
     if (!m_inTransaction)
         throw DatabaseError(QStringLiteral("没有开始的事务"));
+    if (m_lost) {
+        m_inTransaction = false;
+        throw DatabaseError(LostTransaction);
+    }
     m_inTransaction = false;
     try {
         exec(QStringLiteral("COMMIT"));
     } catch (const DatabaseError&) {
+        // The server ended a transaction whose connection went.
+        if (m_lost)
+            throw;
         // SQLite keeps the transaction open when its commit fails (a deferred
         // constraint, a busy file): end it, or every later statement of the run
         // would land in a transaction that is never committed.
@@ -363,6 +438,10 @@ void Database::rollback()
     if (!m_inTransaction)
         return;
     m_inTransaction = false;
+    // A lost transaction was rolled back by the server; a new connection has
+    // nothing to roll back.
+    if (m_lost)
+        return;
     exec(QStringLiteral("ROLLBACK"));
 }
 

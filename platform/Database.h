@@ -126,11 +126,18 @@ public:
 private:
     QSqlQuery prepared(const QString& sql, const QVariantList& parameters) const;
     [[noreturn]] void fail(const QSqlQuery& query, const QString& sql) const;
+    // A lost server connection is opened again before the next statement;
+    // see Database.cpp.
+    void reconnectIfLost() const;
+    bool isConnectionLoss(const QSqlError& error) const;
+    QString startSession() const;
 
     QString m_connectionName;
     std::unique_ptr<Dialect> m_dialect;
-    QString m_lastError;
+    mutable QString m_lastError;
     bool m_inTransaction = false;
+    bool m_reopenable = false;   // opened from a description, not closed since
+    mutable bool m_lost = false; // the server connection went away
 };
 
 // Rolls back unless committed: a multi-step write happens whole or not at all.

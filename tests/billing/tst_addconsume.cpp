@@ -71,6 +71,8 @@ private slots:
     void searchAndFilters();
     void failureLeavesStockAlone();
     void restoredScreenKeepsInput();
+    void repeatedAddsKeepTheChosenGoods();
+    void goodsGoneFromTheListBookNothing();
 };
 
 void TestAddConsume::addsLinesAndLowersStock()
@@ -372,6 +374,106 @@ void TestAddConsume::restoredScreenKeepsInput()
     QCOMPARE(screen.signedQuantity(), QStringLiteral("-3"));
     QCOMPARE(goodsNames(screen),
              (QStringList{QStringLiteral("足底按摩"), QStringLiteral("全身按摩")}));
+}
+
+namespace {
+
+// Two cigarettes of a stock-keeping type, entered 中华香烟 first.
+void enterCigarettes(Database& db, qint64 zhonghuaStock, qint64 liqunStock)
+{
+    db.exec(QStringLiteral("delete from 商品库 where 商品类型 = ?"), {QStringLiteral("香烟")});
+    addGoods(db, QStringLiteral("中华香烟"), 65, QStringLiteral("香烟"), zhonghuaStock);
+    addGoods(db, QStringLiteral("利群香烟"), 25, QStringLiteral("香烟"), liqunStock);
+}
+
+QStringList lineNames(Database& db)
+{
+    QStringList names;
+    for (const Line& line : lines(db))
+        names << line.name;
+    return names;
+}
+
+} // namespace
+
+void TestAddConsume::repeatedAddsKeepTheChosenGoods()
+{
+    Venue v;
+    Database& db = v.database();
+    QCOMPARE(openGroup(db, {QStringLiteral("A01")}, Money()), QString());
+    enterCigarettes(db, 30, 40);
+    v.board.shown = QStringLiteral("A01");
+    TAddConsumeFm screen(v.session, v.board);
+    screen.load();
+    const QString zhonghua = QStringLiteral("中华香烟");
+    const QString liqun = QStringLiteral("利群香烟");
+
+    // Lowering the stock rewrites the row; the list keeps its order and the
+    // second F5 books the same goods.
+    screen.search(QStringLiteral("香烟"));
+    QCOMPARE(goodsNames(screen), (QStringList{zhonghua, liqun}));
+    QVERIFY(pick(screen, zhonghua));
+    QVERIFY(screen.ZengJiaHs());
+    QCOMPARE(goodsNames(screen), (QStringList{zhonghua, liqun}));
+    QCOMPARE(screen.goodsGrid()->currentValue(QStringLiteral("商品名")).toString(), zhonghua);
+    QVERIFY(screen.ZengJiaHs());
+    QCOMPARE(lineNames(db), (QStringList{zhonghua, zhonghua}));
+    QCOMPARE(stock(db, zhonghua), 28);
+    QCOMPARE(stock(db, liqun), 40);
+
+    // Sorted by stock, the add moves the row above the other one.
+    db.exec(QStringLiteral("update 商品库 set 库存 = ? where 商品名 = ?"), {5, zhonghua});
+    db.exec(QStringLiteral("update 商品库 set 库存 = ? where 商品名 = ?"), {4, liqun});
+    QVERIFY(screen.goodsGrid()->sortBy(QStringLiteral("库存")));
+    QCOMPARE(goodsNames(screen), (QStringList{liqun, zhonghua}));
+    QVERIFY(pick(screen, zhonghua));
+    screen.quantityEdit()->setText(QStringLiteral("2"));
+    QVERIFY(screen.ZengJiaHs());
+    QCOMPARE(goodsNames(screen), (QStringList{zhonghua, liqun}));
+    QCOMPARE(screen.goodsGrid()->currentRow(), 0);
+    QVERIFY(screen.ZengJiaHs());
+    QCOMPARE(lineNames(db), (QStringList{zhonghua, zhonghua, zhonghua, zhonghua}));
+    QCOMPARE(stock(db, zhonghua), 2);
+    QCOMPARE(stock(db, liqun), 4);
+    QCOMPARE(v.prompter.shown().size(), 0);
+}
+
+void TestAddConsume::goodsGoneFromTheListBookNothing()
+{
+    Venue v;
+    Database& db = v.database();
+    QCOMPARE(openGroup(db, {QStringLiteral("A01")}, Money()), QString());
+    enterCigarettes(db, 30, 40);
+    v.board.shown = QStringLiteral("A01");
+    TAddConsumeFm screen(v.session, v.board);
+    screen.load();
+    const std::unique_ptr<Database> other = v.db.openAnother();
+
+    // Renamed at another till: the add stores it, the refreshed search no
+    // longer lists it, and no other row takes its place.
+    screen.search(QStringLiteral("香烟"));
+    QVERIFY(pick(screen, QStringLiteral("利群香烟")));
+    other->exec(QStringLiteral("update 商品库 set 商品名 = ?, 编号 = ? where 商品名 = ?"),
+                {QStringLiteral("利群"), QStringLiteral("L1"), QStringLiteral("利群香烟")});
+    QVERIFY(screen.ZengJiaHs());
+    QCOMPARE(goodsNames(screen), QStringList{QStringLiteral("中华香烟")});
+    QVERIFY(!screen.goodsGrid()->hasCurrentRecord());
+    QVERIFY(!screen.ZengJiaHs());
+    QCOMPARE(lineNames(db), QStringList{QStringLiteral("利群")});
+    QCOMPARE(stock(db, QStringLiteral("中华香烟")), 30);
+
+    // Deleted at another till: refused once, and the next F5 books nothing.
+    QVERIFY(pick(screen, QStringLiteral("中华香烟")));
+    other->exec(QStringLiteral("delete from 商品库 where 商品名 = ?"),
+                {QStringLiteral("中华香烟")});
+    QVERIFY(!screen.ZengJiaHs());
+    QCOMPARE(v.prompter.lastText(), QStringLiteral("该商品已经不存在!"));
+    QVERIFY(screen.goodsGrid()->rowCount() > 0);
+    QVERIFY(!screen.goodsGrid()->hasCurrentRecord());
+    const qsizetype prompts = v.prompter.shown().size();
+    QVERIFY(!screen.ZengJiaHs());
+    QCOMPARE(v.prompter.shown().size(), prompts);
+    QCOMPARE(lineNames(db), QStringList{QStringLiteral("利群")});
 }
 
 QTEST_MAIN(TestAddConsume)

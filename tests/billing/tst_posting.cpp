@@ -60,6 +60,50 @@ private:
     CheckoutPost m_post;
 };
 
+// Another connection that ends a backend once it is caught sleeping inside a
+// statement, as a server restart or a network drop would end it.
+class BackendKiller : public QThread
+{
+public:
+    BackendKiller(QString connectionText, QString folder, qint64 pid)
+        : m_text(std::move(connectionText)), m_folder(std::move(folder)), m_pid(pid)
+    {
+    }
+    bool killed = false;
+    QString failure;
+
+protected:
+    void run() override
+    {
+        Database db;
+        if (!db.open(ConnectionDescription::parse(m_text), m_folder)) {
+            failure = db.lastError();
+            return;
+        }
+        try {
+            for (int attempt = 0; attempt < 200 && !killed; ++attempt) {
+                const bool sleeping =
+                    db.scalar(QStringLiteral("select count(*) from pg_stat_activity where pid = ? "
+                                             "and wait_event = 'PgSleep'"),
+                              {m_pid})
+                        .toLongLong() == 1;
+                if (sleeping)
+                    killed = db.scalar(QStringLiteral("select pg_terminate_backend(?)"),
+                                       {QVariant::fromValue<qlonglong>(m_pid)})
+                                 .toBool();
+                else
+                    QThread::msleep(25);
+            }
+        } catch (const DatabaseError& error) {
+            failure = error.text();
+        }
+    }
+
+private:
+    QString m_text, m_folder;
+    qint64 m_pid;
+};
+
 } // namespace
 
 class TestPosting : public QObject
@@ -74,6 +118,7 @@ private slots:
     void balanceIsCheckedInsideTheTransaction();
     void billNumbers();
     void concurrentPostingsGetDistinctNumbers();
+    void postingWhoseConnectionDies();
 };
 
 void TestPosting::cashGroupOfTwo()
@@ -192,18 +237,23 @@ void TestPosting::freeBillAndDiscount()
     Database& db = v.database();
     addMember(db, QStringLiteral("F1"), QStringLiteral("孙八"), QStringLiteral("2863"), 500, 10);
 
-    // A free bill keeps the screen's amounts but leaves card and points alone.
+    // A free bill takes nothing: card and points stay, the header stores no
+    // deduction and no cash, only what was consumed.
     openGroupOf110(db, QStringLiteral("A01"), QStringLiteral("A02"));
     CheckoutPost post =
         screenPost(db, QStringLiteral("A01"), true, Money::fromUnits(500), QStringLiteral("F1"));
     post.state = FreeBillState;
+    QCOMPARE(post.cardDeduction, Money::fromUnits(110));
     QCOMPARE(postCheckout(db, post).outcome, PostingResult::Outcome::Posted);
     QCOMPARE(memberBalance(db, QStringLiteral("F1")), Money::fromUnits(500));
     QCOMPARE(memberPoints(db, QStringLiteral("F1")), Money::fromUnits(10));
     Rows header = db.query(QStringLiteral("select * from 结帐管理"));
     QVERIFY(header.next());
     QCOMPARE(header.text(QStringLiteral("状态")), QStringLiteral("免单"));
-    QCOMPARE(header.money(QStringLiteral("卡内扣除")), Money::fromUnits(110));
+    QCOMPARE(header.money(QStringLiteral("卡内扣除")), Money());
+    QCOMPARE(header.money(QStringLiteral("实收金额")), Money());
+    QCOMPARE(header.money(QStringLiteral("消费金额")), Money::fromUnits(110));
+    QCOMPARE(header.text(QStringLiteral("结帐方式")), CardPayment);
     QCOMPARE(count(db, QStringLiteral("select count(*) from 结帐明细 where 状态 = ?"),
                    {QStringLiteral("免单")}),
              3);
@@ -394,6 +444,51 @@ void TestPosting::concurrentPostingsGetDistinctNumbers()
     QCOMPARE(count(db, QStringLiteral("select count(distinct 单据号) from 结帐管理")), 4);
     QCOMPARE(count(db, QStringLiteral("select count(*) from 结帐明细")), 12);
     QCOMPARE(count(db, QStringLiteral("select count(*) from 手牌开单")), 0);
+}
+
+void TestPosting::postingWhoseConnectionDies()
+{
+    if (testBackend() != Backend::Postgres)
+        QSKIP("a server connection that dies exists only on PostgreSQL");
+    Venue v;
+    Database& db = v.database();
+    addMember(db, QStringLiteral("K1"), QStringLiteral("吴十"), QStringLiteral("2863"), 500, 10);
+    openGroupOf110(db, QStringLiteral("A01"), QStringLiteral("A02"));
+    const QString before = counter(db);
+    const CheckoutPost post =
+        screenPost(db, QStringLiteral("A01"), true, Money::fromUnits(500), QStringLiteral("K1"));
+    // Freeing the tags, the last step, waits long enough to be caught.
+    db.exec(QStringLiteral("create function slow_tag() returns trigger language plpgsql as "
+                           "$$ begin perform pg_sleep(20); return new; end $$"));
+    db.exec(QStringLiteral("create trigger slow_tag before update on 手牌管理 "
+                           "for each row execute function slow_tag()"));
+    const qint64 pid = db.scalar(QStringLiteral("select pg_backend_pid()")).toLongLong();
+    BackendKiller killer(v.db.connectionText(), v.db.folder(), pid);
+    killer.start();
+    QVERIFY_THROWS_EXCEPTION(DatabaseError, postCheckout(db, post));
+    QVERIFY(killer.wait(30000));
+    QVERIFY2(killer.failure.isEmpty(), qPrintable(killer.failure));
+    QVERIFY(killer.killed);
+    QVERIFY(!db.inTransaction());
+
+    // The next command runs on a new connection and finds nothing half-written.
+    QVERIFY(db.scalar(QStringLiteral("select pg_backend_pid()")).toLongLong() != pid);
+    QCOMPARE(counter(db), before);
+    QCOMPARE(count(db, QStringLiteral("select count(*) from 结帐管理")), 0);
+    QCOMPARE(count(db, QStringLiteral("select count(*) from 结帐明细")), 0);
+    QCOMPARE(openRows(db, QStringLiteral("A01")), 5);
+    QCOMPARE(memberBalance(db, QStringLiteral("K1")), Money::fromUnits(500));
+    QCOMPARE(tagState(db, QStringLiteral("A01")), QStringLiteral("占用"));
+
+    // Posting again works and posts once.
+    db.exec(QStringLiteral("drop trigger slow_tag on 手牌管理"));
+    const PostingResult posted = postCheckout(db, post);
+    QCOMPARE(posted.outcome, PostingResult::Outcome::Posted);
+    QCOMPARE(counter(db), QString::number(before.toLongLong() + 1));
+    QCOMPARE(count(db, QStringLiteral("select count(*) from 结帐管理")), 1);
+    QCOMPARE(memberBalance(db, QStringLiteral("K1")), Money::fromUnits(390));
+    QCOMPARE(count(db, QStringLiteral("select count(*) from 结帐明细")), 3);
+    QCOMPARE(tagState(db, QStringLiteral("A01")), QStringLiteral("可用"));
 }
 
 QTEST_GUILESS_MAIN(TestPosting)

@@ -2,6 +2,8 @@
 #include "TestDatabase.h"
 #include "TestHome.h"
 #include "app/Session.h"
+#include "billing/BillOpening.h"
+#include "billing/CheckoutPosting.h"
 #include "billing/CxJzJlUt.h"
 #include "billing/Receipt.h"
 #include "common/DataGrid.h"
@@ -107,6 +109,7 @@ private slots:
     void reprintExportAndReport();
     void reversalFromTheScreen();
     void wholeHistoryPrintsAfterAskingAndPagesByKey();
+    void freeBillsAddNoTakingsToTheFooters();
 };
 
 void TestRecords::opensWithEveryBillColumnsAndFooters()
@@ -525,6 +528,56 @@ void TestRecords::wholeHistoryPrintsAfterAskingAndPagesByKey()
     QCOMPARE(previewer.shown().size(), 1);
     QVERIFY(previewer.shown().first().pages > 500);
     QCOMPARE(previewer.shown().first().statement, grid->orderedStatement());
+}
+
+namespace {
+
+// A one-tag bill with a ticket of `ticket`, posted as the checkout screen
+// would with the amounts it showed.
+void postOneTagBill(Database& db, const QString& tag, qint64 ticket, const QString& state,
+                    Money cardDeduction, Money received)
+{
+    BillOpening opening;
+    opening.mainTag = tag;
+    opening.tags = {tag};
+    opening.roomType = QStringLiteral("大厅");
+    opening.ticketPrice = units(ticket);
+    opening.guestName = QStringLiteral("散客");
+    opening.remark = QStringLiteral("无");
+    opening.operatorName = QStringLiteral("超级管理员");
+    opening.openedAt = QDateTime::currentDateTime();
+    QCOMPARE(openBill(db, opening), QString());
+    CheckoutPost post;
+    post.tag = post.mainTag = tag;
+    post.groupTags = {tag};
+    post.lineCount = 1;
+    post.linesTotal = post.receivable = units(ticket);
+    post.guestName = QStringLiteral("散客");
+    post.paymentMode = cardDeduction > Money() ? CardPayment : CashPayment;
+    post.cardDeduction = cardDeduction;
+    post.received = received;
+    post.operatorName = QStringLiteral("超级管理员");
+    post.state = state;
+    post.postedAt = QDateTime::currentDateTime();
+    QCOMPARE(postCheckout(db, post).outcome, PostingResult::Outcome::Posted);
+}
+
+} // namespace
+
+void TestRecords::freeBillsAddNoTakingsToTheFooters()
+{
+    Venue venue;
+    // The free bill's screen showed 60 from the card and 50 in cash; none of it was taken.
+    postOneTagBill(venue.d(), QStringLiteral("A01"), 110, QStringLiteral("免单"), units(60),
+                   units(50));
+    postOneTagBill(venue.d(), QStringLiteral("A02"), 30, QStringLiteral("已结"), Money(),
+                   units(30));
+
+    TCxJzJlFm form(venue.session, nullptr);
+    QCOMPARE(form.grid()->recordCount(), 2);
+    QCOMPARE(form.grid()->footerText(QStringLiteral("实收金额")), QStringLiteral("30.00"));
+    QCOMPARE(form.grid()->footerText(QStringLiteral("卡内扣除")), QStringLiteral("0.00"));
+    QCOMPARE(form.grid()->footerText(QStringLiteral("消费金额")), QStringLiteral("140.00"));
 }
 
 QTEST_MAIN(TestRecords)
