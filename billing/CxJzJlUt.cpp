@@ -164,6 +164,7 @@ void TCxJzJlFm::buildControls()
 
     m_grid = new DataGrid(m_session.database(), this);
     m_grid->setKindTable(Table);
+    m_grid->setKeyColumns({QStringLiteral("id")});
     m_grid->setColumns(billColumns());
     m_grid->setAccessibleName(QStringLiteral("结帐记录"));
 

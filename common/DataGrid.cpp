@@ -152,6 +152,11 @@ void DataGrid::setKindTable(const QString& table)
     m_model->setKindTable(table);
 }
 
+void DataGrid::setKeyColumns(const QStringList& keys)
+{
+    m_model->setKeyColumns(keys);
+}
+
 void DataGrid::setQuery(const QString& statement, const QVariantList& parameters)
 {
     m_model->setQuery(statement, parameters);
@@ -306,6 +311,8 @@ void DataGrid::headerMenu(const QPoint& position)
             groupBy(m_model->columnName(section));
         else if (chosen == ungroupAction)
             ungroup();
+    } catch (const GroupingRefused& refusal) {
+        Prompter::current().warn(refusal.text());
     } catch (const DatabaseError& error) {
         Prompter::current().error(error.text());
     }

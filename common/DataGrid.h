@@ -30,6 +30,8 @@ public:
     void setColumns(const QList<GridColumn>& columns);
     // The table whose schema gives the kind of columns the specs leave open.
     void setKindTable(const QString& table);
+    // The result columns that identify a row; every order ends with them.
+    void setKeyColumns(const QStringList& keys);
 
     // Shows a statement; throws DatabaseError and keeps the rows shown when it
     // fails. The first row becomes the current row.

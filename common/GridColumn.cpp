@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <stdexcept>
+
 namespace shoupai::gridformat {
 
 GridFormat fromKind(ColumnKind kind)
@@ -61,6 +63,25 @@ GridFormat resolve(GridFormat given, const QString& table, const QString& column
     if (const auto kind = kindByName(column))
         return fromKind(*kind);
     return GridFormat::Auto;
+}
+
+GridFormat resolveDeclared(GridFormat given, const QString& table, const QString& column)
+{
+    const GridFormat format = resolve(given, table, column);
+    if (format == GridFormat::Auto)
+        undeclaredColumn(column);
+    return format;
+}
+
+void undeclaredColumn(const QString& column)
+{
+#ifndef NDEBUG
+    throw std::logic_error(QStringLiteral("the kind of the computed column \"%1\" is not declared")
+                               .arg(column)
+                               .toStdString());
+#else
+    Q_UNUSED(column);
+#endif
 }
 
 namespace {

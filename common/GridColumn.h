@@ -113,6 +113,15 @@ QString display(const QVariant& value, GridFormat format, int decimals = -1);
 // A sum as returned by the engine (ten-thousandths for money), shown in the
 // column's format; NULL (a sum over no rows) shows as zero in that format.
 QString displaySum(const QVariant& sum, GridFormat format, int decimals = -1);
+// The same for a column of a result about to be shown, printed or exported:
+// a column that neither its screen nor any schema gives a kind is a computed
+// one (`sum(合计) as 金额`) whose kind was not declared beside its SQL, and
+// guessing would show an amount ten thousand times too large. That is a
+// mistake of the screen: debug builds throw std::logic_error naming the
+// column; release builds show the value as it comes.
+GridFormat resolveDeclared(GridFormat given, const QString& table, const QString& column);
+// Reports such a column (throws in debug builds, see above).
+void undeclaredColumn(const QString& column);
 // Whether values of the format are right-aligned.
 bool isNumeric(GridFormat format);
 

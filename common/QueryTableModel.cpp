@@ -46,11 +46,70 @@ QList<QVariantList> readAll(Rows& rows, QStringList* fields = nullptr)
     return result;
 }
 
+// Orders two stored values the way both engines agree on: NULL first, numbers
+// by value, the rest by their own comparison or, failing that, their text.
+int compareValues(const QVariant& a, const QVariant& b, GridFormat format = GridFormat::Auto)
+{
+    const bool aNull = a.isNull() || !a.isValid();
+    const bool bNull = b.isNull() || !b.isValid();
+    if (aNull || bNull)
+        return aNull == bNull ? 0 : (aNull ? -1 : 1);
+    // Sums come back from PostgreSQL as decimal text: compared as numbers.
+    if (format == GridFormat::Money || format == GridFormat::Number ||
+        format == GridFormat::Integer) {
+        const Money x = format == GridFormat::Money ? stored::toMoney(a) : stored::toNumber(a);
+        const Money y = format == GridFormat::Money ? stored::toMoney(b) : stored::toNumber(b);
+        return x < y ? -1 : (y < x ? 1 : 0);
+    }
+    if (gridformat::isIntegral(a) && gridformat::isIntegral(b)) {
+        const qlonglong x = a.toLongLong();
+        const qlonglong y = b.toLongLong();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    const QPartialOrdering order = QVariant::compare(a, b);
+    if (order == QPartialOrdering::Less)
+        return -1;
+    if (order == QPartialOrdering::Greater)
+        return 1;
+    if (order == QPartialOrdering::Equivalent)
+        return 0;
+    return a.toString().compare(b.toString());
+}
+
+QString tooManyGroups()
+{
+    return QStringLiteral("分组太多(超过%1组),请先缩小查询范围!").arg(QueryTableModel::MaxGroups);
+}
+
+// A name the screen wrote: "名称" or "名称 desc".
+std::pair<QString, bool> orderEntry(const QString& entry)
+{
+    const QString text = entry.trimmed();
+    if (text.endsWith(QStringLiteral(" desc"), Qt::CaseInsensitive))
+        return {text.chopped(5).trimmed(), true};
+    return {text, false};
+}
+
 } // namespace
 
 QueryTableModel::QueryTableModel(Database& database, QObject* parent)
     : QAbstractTableModel(parent), m_database(database)
 {
+}
+
+void QueryTableModel::setKeyColumns(const QStringList& keys)
+{
+    m_keys = keys;
+}
+
+void QueryTableModel::setDefaultOrder(const QStringList& columns)
+{
+    m_defaultOrder = columns;
+}
+
+void QueryTableModel::setHeld(bool held)
+{
+    m_held = held;
 }
 
 void QueryTableModel::setColumns(const QList<GridColumn>& columns)
@@ -89,27 +148,63 @@ int QueryTableModel::findField(const QStringList& fields, const QString& name) c
     return -1;
 }
 
-QString QueryTableModel::orderClause(int fieldCount, int sortField, Qt::SortOrder sortOrder,
-                                     int groupField) const
+// The order rows are read in: the grouping, the operator's sort (else the
+// screen's own order), then the key columns. Paging and refreshing are only
+// stable when the order is total, so every order the model adds ends with the
+// key; without a key every column breaks ties. Nothing at all asked: the
+// statement's own order, as written.
+QList<QueryTableModel::OrderKey> QueryTableModel::orderKeys(const QStringList& fields,
+                                                            int sortField, Qt::SortOrder sortOrder,
+                                                            int groupField) const
 {
-    if (sortField < 0 && groupField < 0)
-        return {};
+    QList<OrderKey> keys;
+    const auto add = [&](int field, bool descending) {
+        if (field < 0)
+            return;
+        for (const OrderKey& key : keys) {
+            if (key.field == field)
+                return;
+        }
+        keys.append({field, descending});
+    };
+    if (groupField >= 0)
+        add(groupField, groupField == sortField && sortOrder == Qt::DescendingOrder);
+    if (sortField >= 0) {
+        add(sortField, sortOrder == Qt::DescendingOrder);
+    } else {
+        for (const QString& entry : m_defaultOrder) {
+            const auto [name, descending] = orderEntry(entry);
+            add(findField(fields, name), descending);
+        }
+    }
+    if (keys.isEmpty() && m_keys.isEmpty())
+        return keys;
+    int found = 0;
+    for (const QString& key : m_keys) {
+        const int field = findField(fields, key);
+        found += field >= 0 ? 1 : 0;
+        add(field, false);
+    }
+    if (found == 0) {
+        for (int i = 0; i < fields.size(); ++i)
+            add(i, false);
+    }
+    return keys;
+}
+
+QString QueryTableModel::orderClause(const QStringList& fields, int sortField,
+                                     Qt::SortOrder sortOrder, int groupField) const
+{
     // Result positions rather than names: nothing of an operator's text gets
     // into the statement, and duplicate names in a join cannot be ambiguous.
-    // Every further column breaks ties, so that pages read one after another
-    // neither repeat nor skip rows that share the sort value.
-    QStringList keys;
-    if (groupField >= 0) {
-        const Qt::SortOrder groupOrder = groupField == sortField ? sortOrder : Qt::AscendingOrder;
-        keys << QString::number(groupField + 1) + direction(groupOrder);
-    }
-    if (sortField >= 0 && sortField != groupField)
-        keys << QString::number(sortField + 1) + direction(sortOrder);
-    for (int i = 0; i < fieldCount; ++i) {
-        if (i != sortField && i != groupField)
-            keys << QString::number(i + 1);
-    }
-    return QStringLiteral(" order by ") + keys.join(QStringLiteral(", "));
+    const QList<OrderKey> keys = orderKeys(fields, sortField, sortOrder, groupField);
+    if (keys.isEmpty())
+        return {};
+    QStringList terms;
+    for (const OrderKey& key : keys)
+        terms << QString::number(key.field + 1) +
+                     (key.descending ? QStringLiteral(" desc") : QString());
+    return QStringLiteral(" order by ") + terms.join(QStringLiteral(", "));
 }
 
 QList<QueryTableModel::Column> QueryTableModel::buildColumns(const QStringList& fields) const
@@ -120,7 +215,8 @@ QList<QueryTableModel::Column> QueryTableModel::buildColumns(const QStringList& 
             Column column;
             column.field = i;
             column.spec = GridColumn::plain(fields.at(i));
-            column.format = gridformat::resolve(GridFormat::Auto, m_kindTable, fields.at(i));
+            column.format =
+                gridformat::resolveDeclared(GridFormat::Auto, m_kindTable, fields.at(i));
             column.listed = true;
             columns.append(column);
         }
@@ -134,8 +230,9 @@ QList<QueryTableModel::Column> QueryTableModel::buildColumns(const QStringList& 
         Column column;
         column.field = field;
         column.spec = spec;
-        column.format = gridformat::resolve(spec.format, m_kindTable,
-                                            field >= 0 ? fields.at(field) : spec.name);
+        column.format =
+            field >= 0 ? gridformat::resolveDeclared(spec.format, m_kindTable, fields.at(field))
+                       : gridformat::resolve(spec.format, m_kindTable, spec.name);
         column.listed = true;
         columns.append(column);
         used.insert(field);
@@ -147,7 +244,7 @@ QList<QueryTableModel::Column> QueryTableModel::buildColumns(const QStringList& 
         column.field = i;
         column.spec = GridColumn::plain(fields.at(i));
         column.spec.hidden = true;
-        column.format = gridformat::resolve(GridFormat::Auto, m_kindTable, fields.at(i));
+        column.format = gridformat::resolveDeclared(GridFormat::Auto, m_kindTable, fields.at(i));
         columns.append(column);
     }
     return columns;
@@ -160,12 +257,19 @@ void QueryTableModel::setQuery(const QString& statement, const QVariantList& par
         clear();
         return;
     }
-    load(text, parameters, sortColumn(), m_sortOrder, groupColumn());
+    if (m_held)
+        loadHeld(text, parameters, sortColumn(), m_sortOrder, groupColumn());
+    else
+        load(text, parameters, sortColumn(), m_sortOrder, groupColumn());
 }
 
 void QueryTableModel::refresh()
 {
-    if (hasQuery())
+    if (!hasQuery())
+        return;
+    if (m_held)
+        loadHeld(m_statement, m_parameters, sortColumn(), m_sortOrder, groupColumn());
+    else
         load(m_statement, m_parameters, sortColumn(), m_sortOrder, groupColumn());
 }
 
@@ -177,8 +281,9 @@ void QueryTableModel::load(const QString& statement, const QVariantList& paramet
     QStringList fields;
     int sortField = -1;
     int groupField = -1;
-    if (!sortName.isEmpty() || !groupName.isEmpty()) {
-        if (statement == m_statement && parameters == m_parameters) {
+    if (!sortName.isEmpty() || !groupName.isEmpty() || !m_keys.isEmpty() ||
+        !m_defaultOrder.isEmpty()) {
+        if (statement == m_statement && parameters == m_parameters && !m_held) {
             fields = m_fields;
         } else {
             Rows probe =
@@ -188,7 +293,7 @@ void QueryTableModel::load(const QString& statement, const QVariantList& paramet
         sortField = sortName.isEmpty() ? -1 : findField(fields, sortName);
         groupField = groupName.isEmpty() ? -1 : findField(fields, groupName);
     }
-    const QString order = orderClause(int(fields.size()), sortField, sortOrder, groupField);
+    const QString order = orderClause(fields, sortField, sortOrder, groupField);
 
     QVariantList pageParameters = parameters;
     pageParameters << m_pageSize << 0;
@@ -228,12 +333,17 @@ void QueryTableModel::load(const QString& statement, const QVariantList& paramet
             }
         }
         const Qt::SortOrder groupOrder = groupField == sortField ? sortOrder : Qt::AscendingOrder;
-        grouping += QStringLiteral(" from (%1) q group by %2 order by %2%3")
-                        .arg(statement, key, direction(groupOrder));
+        // One more than allowed is read to tell a grouping too large, so that
+        // no more groups than that are ever held.
+        grouping += QStringLiteral(" from (%1) q group by %2 order by %2%3 limit %4")
+                        .arg(statement, key, direction(groupOrder))
+                        .arg(MaxGroups + 1);
         Rows rows = m_database.query(grouping, parameters);
         qint64 detailStart = 0;
         qint64 viewStart = 0;
         while (rows.next()) {
+            if (groups.size() >= size_t(MaxGroups))
+                throw GroupingRefused(tooManyGroups());
             Group group;
             group.key = rows.query().value(0);
             group.count = rows.query().value(1).toLongLong();
@@ -268,10 +378,133 @@ void QueryTableModel::load(const QString& statement, const QVariantList& paramet
     m_sortName = sortField >= 0 ? fields.at(sortField) : QString();
     m_groupName = groupField >= 0 ? fields.at(groupField) : QString();
     m_pages.clear();
+    m_heldRows.clear();
     firstPage.lastUse = ++m_useClock;
     m_pages.insert(0, std::move(firstPage));
     endResetModel();
     emit footersChanged();
+}
+
+void QueryTableModel::loadHeld(const QString& statement, const QVariantList& parameters,
+                               const QString& sortName, Qt::SortOrder sortOrder,
+                               const QString& groupName)
+{
+    // The one statement; everything else is taken from its rows.
+    QStringList fields;
+    QList<QVariantList> rows;
+    {
+        Rows result = m_database.query(statement, parameters);
+        rows = readAll(result, &fields);
+    }
+    const QList<Column> columns = buildColumns(fields);
+    const int sortField = sortName.isEmpty() ? -1 : findField(fields, sortName);
+    const int groupField = groupName.isEmpty() ? -1 : findField(fields, groupName);
+    const QList<OrderKey> keys = orderKeys(fields, sortField, sortOrder, groupField);
+    QList<GridFormat> formats(fields.size(), GridFormat::Auto);
+    for (const Column& column : columns) {
+        if (column.field >= 0)
+            formats[column.field] = column.format;
+    }
+    if (!keys.isEmpty()) {
+        std::stable_sort(rows.begin(), rows.end(),
+                         [&keys, &formats](const QVariantList& a, const QVariantList& b) {
+                             for (const OrderKey& key : keys) {
+                                 const int c = compareValues(a.at(key.field), b.at(key.field),
+                                                             formats.at(key.field));
+                                 if (c != 0)
+                                     return key.descending ? c > 0 : c < 0;
+                             }
+                             return false;
+                         });
+    }
+
+    std::vector<Group> groups;
+    if (groupField >= 0) {
+        qint64 start = 0;
+        while (start < rows.size()) {
+            qint64 end = start + 1;
+            while (end < rows.size() &&
+                   compareValues(rows.at(end).at(groupField), rows.at(start).at(groupField),
+                                 formats.at(groupField)) == 0)
+                ++end;
+            if (groups.size() >= size_t(MaxGroups))
+                throw GroupingRefused(tooManyGroups());
+            Group group;
+            group.key = rows.at(start).at(groupField);
+            group.count = end - start;
+            group.detailStart = start;
+            group.viewStart = start + qint64(groups.size());
+            group.sums = heldSums(columns, rows, start, end, false);
+            groups.push_back(std::move(group));
+            start = end;
+        }
+    }
+    const QVariantList footers = heldSums(columns, rows, 0, rows.size(), true);
+
+    beginResetModel();
+    m_statement = statement;
+    m_parameters = parameters;
+    m_fields = fields;
+    m_columns = columns;
+    m_detailCount = rows.size();
+    m_footerSums.clear();
+    for (int i = 0; i < footers.size(); ++i) {
+        if (columns.at(i).spec.footer == GridSummary::Sum && columns.at(i).field >= 0)
+            m_footerSums.insert(i, footers.at(i));
+    }
+    m_sumsPending = false;
+    m_groups = std::move(groups);
+    m_sortField = sortField;
+    m_sortOrder = sortOrder;
+    m_groupField = groupField;
+    m_sortName = sortField >= 0 ? fields.at(sortField) : QString();
+    m_groupName = groupField >= 0 ? fields.at(groupField) : QString();
+    m_pages.clear();
+    m_heldRows = std::move(rows);
+    endResetModel();
+    emit footersChanged();
+}
+
+QVariantList QueryTableModel::heldSums(const QList<Column>& columns,
+                                       const QList<QVariantList>& rows, qint64 from, qint64 to,
+                                       bool footer) const
+{
+    QVariantList sums;
+    for (const Column& column : columns) {
+        const GridSummary kind = footer ? column.spec.footer : column.spec.groupSummary;
+        if (kind != GridSummary::Sum || column.field < 0) {
+            sums.append(QVariant());
+            continue;
+        }
+        // Amounts add up by their stored ten-thousandths, whole numbers as
+        // whole numbers, anything else to four decimals, as the engines do.
+        Money total;
+        qlonglong whole = 0;
+        bool integral = true;
+        bool any = false;
+        for (qint64 r = from; r < to; ++r) {
+            const QVariant& value = rows.at(r).at(column.field);
+            if (value.isNull() || !value.isValid())
+                continue;
+            any = true;
+            if (column.format == GridFormat::Money) {
+                total += stored::toMoney(value);
+            } else {
+                integral = integral && gridformat::isIntegral(value);
+                whole += integral ? value.toLongLong() : 0;
+                total += stored::toNumber(value);
+            }
+        }
+        if (!any)
+            sums.append(QVariant());
+        else if (column.format == GridFormat::Money)
+            sums.append(QVariant::fromValue(total));
+        else if (integral)
+            sums.append(whole);
+        else
+            sums.append(total.toString());
+    }
+    return sums;
 }
 
 void QueryTableModel::clear()
@@ -288,13 +521,14 @@ void QueryTableModel::clear()
     m_sortField = -1;
     m_groupField = -1;
     m_pages.clear();
+    m_heldRows.clear();
     endResetModel();
     emit footersChanged();
 }
 
 QString QueryTableModel::orderedStatement() const
 {
-    const QString order = orderClause(int(m_fields.size()), m_sortField, m_sortOrder, m_groupField);
+    const QString order = orderClause(m_fields, m_sortField, m_sortOrder, m_groupField);
     if (order.isEmpty())
         return m_statement;
     return wrapped(m_statement) + order;
@@ -307,7 +541,10 @@ bool QueryTableModel::sortBy(const QString& column, Qt::SortOrder order)
     const int field = findField(m_fields, column);
     if (field < 0)
         return false;
-    load(m_statement, m_parameters, m_fields.at(field), order, m_groupName);
+    if (m_held)
+        loadHeld(m_statement, m_parameters, m_fields.at(field), order, m_groupName);
+    else
+        load(m_statement, m_parameters, m_fields.at(field), order, m_groupName);
     return true;
 }
 
@@ -343,14 +580,19 @@ bool QueryTableModel::groupBy(const QString& column)
     const int field = findField(m_fields, column);
     if (field < 0)
         return false;
-    load(m_statement, m_parameters, m_sortName, m_sortOrder, m_fields.at(field));
+    if (m_held)
+        loadHeld(m_statement, m_parameters, m_sortName, m_sortOrder, m_fields.at(field));
+    else
+        load(m_statement, m_parameters, m_sortName, m_sortOrder, m_fields.at(field));
     return true;
 }
 
 void QueryTableModel::ungroup()
 {
     m_groupName.clear();
-    if (m_groupField >= 0)
+    if (m_groupField >= 0 && m_held)
+        loadHeld(m_statement, m_parameters, m_sortName, m_sortOrder, QString());
+    else if (m_groupField >= 0)
         load(m_statement, m_parameters, m_sortName, m_sortOrder, QString());
 }
 
@@ -393,6 +635,8 @@ const QVariantList* QueryTableModel::detailRow(qint64 detail) const
 {
     if (detail < 0 || detail >= m_detailCount || !hasQuery())
         return nullptr;
+    if (m_held)
+        return detail < m_heldRows.size() ? &m_heldRows.at(detail) : nullptr;
     const qint64 pageNumber = detail / m_pageSize;
     auto found = m_pages.find(pageNumber);
     if (found == m_pages.end()) {
@@ -400,11 +644,11 @@ const QVariantList* QueryTableModel::detailRow(qint64 detail) const
         try {
             QVariantList parameters = m_parameters;
             parameters << m_pageSize << pageNumber * m_pageSize;
-            Rows rows = m_database.query(
-                wrapped(m_statement) +
-                    orderClause(int(m_fields.size()), m_sortField, m_sortOrder, m_groupField) +
-                    QStringLiteral(" limit ? offset ?"),
-                parameters);
+            Rows rows =
+                m_database.query(wrapped(m_statement) +
+                                     orderClause(m_fields, m_sortField, m_sortOrder, m_groupField) +
+                                     QStringLiteral(" limit ? offset ?"),
+                                 parameters);
             page.rows = readAll(rows);
         } catch (const DatabaseError& error) {
             // The empty page stays cached so that painting does not retry it

@@ -21,6 +21,10 @@ namespace shoupai {
 // a million rows opens at once and memory stays bounded wherever it scrolls.
 // Sorting and grouping re-query with an order by result column positions, so
 // no name typed by an operator ever reaches the SQL text.
+//
+// Held mode is for small aggregated results (sales per item, commission per
+// employee): the statement runs once, its rows are kept, and the count, the
+// footers, the sorting and the grouping are all taken from them.
 class QueryTableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -30,7 +34,21 @@ public:
     // True on the header row of a group.
     static constexpr int GroupRowRole = Qt::UserRole + 2;
 
+    // Grouping is refused beyond this many groups: each group is held.
+    static constexpr int MaxGroups = 10000;
+
     explicit QueryTableModel(Database& database, QObject* parent = nullptr);
+
+    // The result columns that identify a row (ID, card number, tag...), which
+    // end every order the model reads pages in. Names as the screen writes them.
+    void setKeyColumns(const QStringList& keys);
+    QStringList keyColumns() const { return m_keys; }
+    // The screen's own order before the key, used while the operator has not
+    // sorted; "name" or "name desc".
+    void setDefaultOrder(const QStringList& columns);
+    // Held mode (see above); takes effect with the next statement.
+    void setHeld(bool held);
+    bool isHeld() const { return m_held; }
 
     // What the screen says about its columns; re-reads the footers when a
     // statement is loaded.
@@ -64,6 +82,8 @@ public:
 
     // Groups the rows by one result column: each group is led by a header row
     // with the value and the group summaries of the columns that ask for them.
+    // The groups and their sums come from one `group by`; more than MaxGroups
+    // throws GroupingRefused and keeps what was shown.
     bool groupBy(const QString& column);
     void ungroup();
     QString groupColumn() const;
@@ -136,12 +156,23 @@ private:
         QList<QVariantList> rows;
         quint64 lastUse = 0;
     };
+    void loadHeld(const QString& statement, const QVariantList& parameters, const QString& sortName,
+                  Qt::SortOrder sortOrder, const QString& groupName);
+    QVariantList heldSums(const QList<Column>& columns, const QList<QVariantList>& rows,
+                          qint64 from, qint64 to, bool footer) const;
     void load(const QString& statement, const QVariantList& parameters, const QString& sortName,
               Qt::SortOrder sortOrder, const QString& groupName);
     QList<Column> buildColumns(const QStringList& fields) const;
     QString wrapped(const QString& statement) const;
-    QString orderClause(int fieldCount, int sortField, Qt::SortOrder sortOrder,
+    QString orderClause(const QStringList& fields, int sortField, Qt::SortOrder sortOrder,
                         int groupField) const;
+    struct OrderKey
+    {
+        int field = -1;
+        bool descending = false;
+    };
+    QList<OrderKey> orderKeys(const QStringList& fields, int sortField, Qt::SortOrder sortOrder,
+                              int groupField) const;
     QString quotedField(const QStringList& fields, int field) const;
     int findField(const QStringList& fields, const QString& name) const;
 
@@ -159,6 +190,11 @@ private:
                         const Column& column) const;
 
     Database& m_database;
+    QStringList m_keys;
+    QStringList m_defaultOrder;
+    bool m_held = false;
+    // Held mode: every row of the statement in the shown order.
+    QList<QVariantList> m_heldRows;
     QList<GridColumn> m_specs;
     QString m_kindTable;
 
@@ -182,6 +218,13 @@ private:
     int m_maxPages = 16;
     mutable QHash<qint64, Page> m_pages;
     mutable quint64 m_useClock = 0;
+};
+
+// A grouping with more groups than a grid holds; the text says so to the operator.
+class GroupingRefused : public DatabaseError
+{
+public:
+    using DatabaseError::DatabaseError;
 };
 
 } // namespace shoupai

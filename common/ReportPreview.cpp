@@ -5,9 +5,12 @@
 #include "platform/Database.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileDialog>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QToolBar>
@@ -28,6 +31,8 @@ class DialogReportPreviewer final : public ReportPreviewer
 public:
     void show(Database& database, const ReportLayout& layout, const QString& statement,
               const QVariantList& parameters, QWidget* parent) override;
+    void print(Database& database, const ReportLayout& layout, const QString& statement,
+               const QVariantList& parameters, int pages, QWidget* parent) override;
 };
 
 DialogReportPreviewer dialogPreviewer;
@@ -61,10 +66,75 @@ void ScriptedReportPreviewer::show(Database&, const ReportLayout& layout, const 
     m_shown.append({layout, statement, parameters});
 }
 
+void ScriptedReportPreviewer::print(Database&, const ReportLayout& layout, const QString& statement,
+                                    const QVariantList& parameters, int pages, QWidget*)
+{
+    m_shown.append({layout, statement, parameters, pages});
+}
+
 void ShowReportPreview(Database& database, const ReportLayout& layout, const QString& statement,
                        const QVariantList& parameters, QWidget* parent)
 {
-    ReportPreviewer::current().show(database, layout, statement, parameters, parent);
+    int pages = 0;
+    try {
+        const qint64 rows =
+            database
+                .scalar(QStringLiteral("select count(*) from (%1) q").arg(statement), parameters)
+                .toLongLong();
+        QPrinter printer(QPrinter::HighResolution);
+        pages = ReportRenderer::pageCount(layout, rows, printer);
+    } catch (const DatabaseError& error) {
+        Prompter::current().error(error.text());
+        return;
+    }
+    if (pages <= PreviewPageLimit) {
+        ReportPreviewer::current().show(database, layout, statement, parameters, parent);
+        return;
+    }
+    if (!Prompter::current().ask(QStringLiteral("共%1页,确定要打印吗?").arg(pages)))
+        return;
+    ReportPreviewer::current().print(database, layout, statement, parameters, pages, parent);
+}
+
+int RenderWithProgress(Database& database, const ReportLayout& layout, const QString& statement,
+                       const QVariantList& parameters, QPagedPaintDevice& device, int pages,
+                       QWidget* parent)
+{
+    QProgressDialog progress(QStringLiteral("正在打印..."), QStringLiteral("取消"), 0,
+                             std::max(1, pages), parent);
+    progress.setObjectName(QStringLiteral("reportProgress"));
+    progress.setWindowTitle(layout.name.isEmpty() ? QStringLiteral("打印") : layout.name);
+    progress.setAccessibleName(progress.windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setValue(0);
+    ReportRenderer renderer(database);
+    renderer.setProgress([&progress](int done) {
+        progress.setValue(std::min(done, progress.maximum()));
+        QApplication::processEvents();
+        return !progress.wasCanceled();
+    });
+    const int printed = renderer.render(layout, statement, parameters, device);
+    progress.setValue(progress.maximum());
+    return printed;
+}
+
+void DialogReportPreviewer::print(Database& database, const ReportLayout& layout,
+                                  const QString& statement, const QVariantList& parameters,
+                                  int pages, QWidget* parent)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(layout.name);
+    printer.setPageLayout(ReportRenderer::pageLayout(layout));
+    QPrintDialog chooser(&printer, parent);
+    chooser.setObjectName(QStringLiteral("reportPrintDialog"));
+    if (chooser.exec() != QDialog::Accepted)
+        return;
+    try {
+        RenderWithProgress(database, layout, statement, parameters, printer, pages, parent);
+    } catch (const DatabaseError& error) {
+        Prompter::current().error(error.text());
+    }
 }
 
 void DialogReportPreviewer::show(Database& database, const ReportLayout& layout,

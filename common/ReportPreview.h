@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariantList>
 
+class QPagedPaintDevice;
 class QWidget;
 
 namespace shoupai {
@@ -18,6 +19,10 @@ public:
     virtual ~ReportPreviewer() = default;
     virtual void show(Database& database, const ReportLayout& layout, const QString& statement,
                       const QVariantList& parameters, QWidget* parent) = 0;
+    // Prints a report of `pages` pages straight to a printer the operator
+    // picks, with no preview (which would hold every page).
+    virtual void print(Database& database, const ReportLayout& layout, const QString& statement,
+                       const QVariantList& parameters, int pages, QWidget* parent) = 0;
 
     static ReportPreviewer& current();
     // Installs a previewer (not owned); nullptr restores the preview window.
@@ -33,6 +38,7 @@ public:
         ReportLayout layout;
         QString statement;
         QVariantList parameters;
+        int pages = 0; // printed without preview; 0 when previewed
     };
 
     ScriptedReportPreviewer();
@@ -42,6 +48,8 @@ public:
 
     void show(Database& database, const ReportLayout& layout, const QString& statement,
               const QVariantList& parameters, QWidget* parent) override;
+    void print(Database& database, const ReportLayout& layout, const QString& statement,
+               const QVariantList& parameters, int pages, QWidget* parent) override;
     const QList<Shown>& shown() const { return m_shown; }
 
 private:
@@ -49,10 +57,22 @@ private:
     QList<Shown> m_shown;
 };
 
+// Reports longer than this are printed without preview, after asking.
+constexpr int PreviewPageLimit = 500;
+
 // Shows a report over the rows of one statement in the preview window (zoom,
-// page through, print to any printer, save as PDF). A failing statement is
-// shown through the prompter.
+// page through, print to any printer, save as PDF). The pages are counted
+// first (one count of the rows): a report of more than PreviewPageLimit pages
+// asks "共N页,确定要打印吗?" and is then printed straight to the printer. A
+// failing statement is shown through the prompter.
 void ShowReportPreview(Database& database, const ReportLayout& layout, const QString& statement,
                        const QVariantList& parameters, QWidget* parent = nullptr);
+
+// Renders the report into the device page by page under a progress dialog
+// ("reportProgress") whose cancel button stops it. Returns the pages, 0 when
+// cancelled. Throws DatabaseError.
+int RenderWithProgress(Database& database, const ReportLayout& layout, const QString& statement,
+                       const QVariantList& parameters, QPagedPaintDevice& device, int pages,
+                       QWidget* parent);
 
 } // namespace shoupai

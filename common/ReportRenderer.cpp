@@ -7,10 +7,13 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <QSqlError>
 #include <QSqlRecord>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <vector>
 
 namespace shoupai {
@@ -124,6 +127,8 @@ public:
     }
 
     int pages() const { return m_pages; }
+    bool stopped() const { return m_stopped; }
+    void setOnPage(const std::function<bool(int)>* onPage) { m_onPage = onPage; }
     double millimetres(double mm) const { return mm * m_mm; }
 
     void begin()
@@ -244,6 +249,10 @@ private:
         if (m_y + height <= m_height - m_footerHeight || m_y <= m_contentTop)
             return;
         pageFooter();
+        if (m_onPage && *m_onPage && !(*m_onPage)(m_pages)) {
+            m_stopped = true;
+            return;
+        }
         m_device.newPage();
         ++m_pages;
         m_y = 0;
@@ -268,7 +277,56 @@ private:
     double m_y = 0;
     double m_contentTop = 0;
     int m_pages = 1;
+    bool m_stopped = false;
+    const std::function<bool(int)>* m_onPage = nullptr;
 };
+
+// The measures PageWriter lays pages out by, taken without drawing.
+struct PageMeasures
+{
+    double firstRows = 1;
+    double rows = 1;
+};
+
+PageMeasures measure(const ReportLayout& layout, QPagedPaintDevice& device, const QString& family)
+{
+    const double mm = device.logicalDpiX() / 25.4;
+    const double width = device.width();
+    const double height = device.height();
+    QFont body(family);
+    body.setPointSizeF(layout.fontPoints);
+    QFont title(family);
+    title.setPointSizeF(layout.titlePoints);
+    title.setBold(true);
+    const QFontMetricsF bodyMetrics(body, &device);
+    const QFontMetricsF titleMetrics(title, &device);
+    const auto block = [&](const QFontMetricsF& metrics, const QString& text) {
+        if (text.isEmpty())
+            return metrics.height();
+        return metrics.boundingRect(QRectF(0, 0, width, 1e9), int(Qt::TextWordWrap), text).height();
+    };
+    const QDateTime sample(QDate(2000, 1, 1), QTime(0, 0));
+    const double rowHeight = bodyMetrics.height() * 1.3;
+    double footer = 0;
+    for (const QString& text : layout.footers)
+        footer += block(bodyMetrics, ReportRenderer::substitute(text, sample));
+    if (footer > 0)
+        footer += 1.5 * mm;
+    double header = 0;
+    for (const QString& text : layout.headings)
+        header += block(bodyMetrics, ReportRenderer::substitute(text, sample));
+    if (layout.columnHeadings && !layout.columns.isEmpty())
+        header += rowHeight + 0.5 * mm;
+    double titles = 0;
+    for (const QString& text : layout.titles)
+        titles += block(titleMetrics, ReportRenderer::substitute(text, sample));
+    if (!layout.titles.isEmpty())
+        titles += 2 * mm;
+    PageMeasures measures;
+    measures.rows = std::max(1.0, std::floor((height - footer - header) / rowHeight));
+    measures.firstRows = std::max(1.0, std::floor((height - footer - header - titles) / rowHeight));
+    return measures;
+}
 
 // Shares the width among the columns: fixed widths first (shrunk together
 // when they do not fit), the rest in equal parts.
@@ -316,7 +374,7 @@ int ReportRenderer::render(const ReportLayout& layout, const QString& statement,
         DetailColumn column;
         column.field = fieldIndex(record, spec.field);
         column.format =
-            gridformat::resolve(spec.format, layout.table, record.fieldName(column.field));
+            gridformat::resolveDeclared(spec.format, layout.table, record.fieldName(column.field));
         column.decimals = spec.decimals;
         column.prefix = spec.prefix;
         column.caption = spec.caption;
@@ -344,7 +402,7 @@ int ReportRenderer::render(const ReportLayout& layout, const QString& statement,
             const GridFormat given = item.format != GridFormat::Auto ? item.format
                                      : shown                         ? shown->format
                                                                      : GridFormat::Auto;
-            sum.format = gridformat::resolve(given, layout.table, record.fieldName(field));
+            sum.format = gridformat::resolveDeclared(given, layout.table, record.fieldName(field));
             sumOf.insert(field, sums.size());
             sums.push_back(sum);
         }
@@ -364,11 +422,12 @@ int ReportRenderer::render(const ReportLayout& layout, const QString& statement,
     painter.setRenderHint(QPainter::TextAntialiasing);
     placeColumns(columns, layout.columns, device.width(), device.logicalDpiX() / 25.4);
     PageWriter writer(painter, device, layout, moment, columns, chinese.value_or(QFont().family()));
+    writer.setOnPage(&m_progress);
     writer.begin();
 
     qint64 count = 0;
     QSqlQuery& query = rows.query();
-    while (query.next()) {
+    while (!writer.stopped() && query.next()) {
         writer.detail(query);
         ++count;
         for (SumField& sum : sums)
@@ -377,6 +436,13 @@ int ReportRenderer::render(const ReportLayout& layout, const QString& statement,
     if (query.lastError().isValid()) {
         painter.end();
         throw DatabaseError(query.lastError().text());
+    }
+
+    if (writer.stopped()) {
+        if (auto* printer = dynamic_cast<QPrinter*>(&device))
+            printer->abort();
+        painter.end();
+        return 0;
     }
 
     if (!layout.summary.isEmpty()) {
@@ -404,9 +470,28 @@ int ReportRenderer::render(const ReportLayout& layout, const QString& statement,
             writer.summaryLine(parts.join(line.gap));
         }
     }
+    if (writer.stopped()) {
+        if (auto* printer = dynamic_cast<QPrinter*>(&device))
+            printer->abort();
+        painter.end();
+        return 0;
+    }
     writer.end();
     painter.end();
     return writer.pages();
+}
+
+int ReportRenderer::pageCount(const ReportLayout& layout, qint64 rows, QPagedPaintDevice& device)
+{
+    QPageLayout page = pageLayout(layout);
+    if (page.orientation() == QPageLayout::Portrait)
+        page.setOrientation(device.pageLayout().orientation());
+    device.setPageLayout(page);
+    const PageMeasures measures =
+        measure(layout, device, chineseFontFamily().value_or(QFont().family()));
+    const qint64 rest = std::max<qint64>(0, rows - qint64(measures.firstRows));
+    const qint64 pages = 1 + (rest + qint64(measures.rows) - 1) / qint64(measures.rows);
+    return int(std::min<qint64>(pages, std::numeric_limits<int>::max()));
 }
 
 bool ReportRenderer::renderToPdf(const ReportLayout& layout, const QString& statement,

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVariantList>
 
+#include <functional>
 #include <optional>
 
 class QPagedPaintDevice;
@@ -26,13 +27,23 @@ public:
     // The moment that [DATE] and [TIME] show; the time of rendering by default.
     void setPrintedAt(const QDateTime& moment) { m_printedAt = moment; }
 
-    // Draws the report and returns the number of pages. The device takes the
-    // layout's page size first. Throws DatabaseError.
+    // Called after every finished page with the pages finished so far; false
+    // stops the report there, and render() then returns 0 (a printer's job
+    // is aborted, a PDF removed).
+    void setProgress(std::function<bool(int pages)> progress) { m_progress = std::move(progress); }
+
+    // Draws the report and returns the number of pages, 0 when stopped. The
+    // device takes the layout's page size first. Pages are finished one after
+    // another into the device as the rows are read. Throws DatabaseError.
     int render(const ReportLayout& layout, const QString& statement, const QVariantList& parameters,
                QPagedPaintDevice& device) const;
     // Writes the report as a PDF file; false when the file cannot be written.
     bool renderToPdf(const ReportLayout& layout, const QString& statement,
                      const QVariantList& parameters, const QString& path) const;
+
+    // The pages `rows` rows take on the device, from the layout's measures
+    // alone: nothing is read or drawn. The summary may add a page.
+    static int pageCount(const ReportLayout& layout, qint64 rows, QPagedPaintDevice& device);
 
     static QPageLayout pageLayout(const ReportLayout& layout);
     // The family that shows Chinese: WenQuanYi Micro Hei when present, else
@@ -43,6 +54,7 @@ public:
 private:
     Database& m_database;
     QDateTime m_printedAt;
+    std::function<bool(int)> m_progress;
 };
 
 } // namespace shoupai

@@ -1,5 +1,7 @@
 #include "common/SpreadsheetExport.h"
 
+#include <stdexcept>
+
 #include "common/GridColumn.h"
 #include "common/Prompter.h"
 
@@ -374,6 +376,8 @@ std::vector<Column> exportedColumns(const QSqlRecord& record, int firstColumn, i
         // Without it an amount would be written in ten-thousandths.
         if (!column.kind)
             column.kind = gridformat::kindByName(field.name());
+        if (!column.kind)
+            gridformat::undeclaredColumn(field.name());
         columns.push_back(column);
     }
     return columns;
@@ -524,6 +528,11 @@ SpreadsheetExportResult ExportQueryToSpreadsheet(Rows& query, int firstColumn, i
             QFile::remove(temporaryPath);
         showFailure(error.text());
         return result;
+    } catch (const std::logic_error&) {
+        // An undeclared computed column: no half-written file is left behind.
+        if (!temporaryPath.isEmpty())
+            QFile::remove(temporaryPath);
+        throw;
     }
 
     result.opened = desktop.open(result.path);

@@ -63,7 +63,8 @@ struct SpreadsheetExportOptions
     // knows them (amounts, dates, flags).
     QString table;
     // Kinds of columns by name (case does not matter), before those of the
-    // table; needed for computed columns such as sums of amounts.
+    // table; every computed column (a sum of amounts, a count) is declared
+    // here, an undeclared one is an error in debug builds.
     QHash<QString, ColumnKind> kinds;
 };
 

@@ -408,6 +408,7 @@ void TMainFm::buildBoard()
     m_grid->setObjectName(QStringLiteral("linesGrid"));
     m_grid->setAccessibleName(QStringLiteral("消费明细"));
     m_grid->setKindTable(QStringLiteral("手牌消费"));
+    m_grid->setKeyColumns({QStringLiteral("ID")});
     // The discount of a line is kept in 折扣; its column is titled as the venue
     // knows it. Amount columns are wide enough for their two decimals.
     m_grid->setColumns({

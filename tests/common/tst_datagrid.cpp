@@ -1,13 +1,17 @@
+#include "StatementCounter.h"
 #include "TestDatabase.h"
 #include "common/DataGrid.h"
 #include "common/Prompter.h"
 #include "platform/Schema.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QMenu>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 using namespace shoupai;
 using namespace shoupai::test;
@@ -96,6 +100,9 @@ private slots:
     void sortingAndGrouping();
     void pagesAreReadLazily();
     void gridWidgetSelectsAndSignals();
+    void heldResultsRunOneStatement();
+    void pagesStayDisjointWhenRowsMove();
+    void hugeGroupingIsRefused();
 };
 
 void TestDataGrid::columnsFormatsAndFooters()
@@ -379,7 +386,9 @@ void TestDataGrid::gridWidgetSelectsAndSignals()
     fixture.db().exec(QStringLiteral("create table 临时表 (金额 integer)"));
     fixture.db().exec(QStringLiteral("insert into 临时表 (金额) values (?)"), {5});
     DataGrid other(fixture.db());
-    other.setColumns({GridColumn::plain(QStringLiteral("金额")).withFooter(GridSummary::Sum)});
+    other.setColumns({GridColumn::plain(QStringLiteral("金额"))
+                          .as(GridFormat::Integer)
+                          .withFooter(GridSummary::Sum)});
     other.setQuery(QStringLiteral("select * from 临时表"));
     fixture.db().exec(QStringLiteral("drop table 临时表"));
     QVERIFY(other.model()->footersPending());
@@ -388,6 +397,198 @@ void TestDataGrid::gridWidgetSelectsAndSignals()
     QTRY_COMPARE(prompter.shown().size(), 1);
     QCOMPARE(prompter.shown().first().kind, Prompter::Kind::Error);
     QCOMPARE(other.value(0, QStringLiteral("金额")).toInt(), 5);
+}
+
+void TestDataGrid::heldResultsRunOneStatement()
+{
+    Fixture fixture;
+    const QString perOperator =
+        QStringLiteral("select 营业员, count(*) as 单数, sum(实收金额) as 金额, "
+                       "sum(消费金额) as 消费 from 结帐管理 group by 营业员");
+    QueryTableModel model(fixture.db());
+    model.setHeld(true);
+    model.setKeyColumns({QStringLiteral("营业员")});
+    model.setColumns({
+        GridColumn::plain(QStringLiteral("营业员")).withFooter(GridSummary::Count),
+        GridColumn::plain(QStringLiteral("单数"))
+            .as(GridFormat::Integer)
+            .withFooter(GridSummary::Sum)
+            .withGroupSummary(GridSummary::Sum),
+        GridColumn::money(QStringLiteral("金额"))
+            .withFooter(GridSummary::Sum)
+            .withGroupSummary(GridSummary::Sum),
+        GridColumn::money(QStringLiteral("消费")).withFooter(GridSummary::Sum),
+    });
+
+    StatementCounter counter(fixture.db());
+    model.setQuery(perOperator);
+    QCOMPARE(model.footerText(QStringLiteral("金额")), QStringLiteral("112.50"));
+    QCOMPARE(counter.count(), 1);
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.footerText(QStringLiteral("营业员")), QStringLiteral("2"));
+    QCOMPARE(model.footerText(QStringLiteral("单数")), QStringLiteral("3"));
+    QCOMPARE(model.footerText(QStringLiteral("消费")), QStringLiteral("133.50"));
+    // A computed amount declared as money shows as an amount, not in ten-thousandths.
+    const int amount = model.columnOf(QStringLiteral("金额"));
+    QCOMPARE(model.value(0, QStringLiteral("营业员")).toString(), QStringLiteral("张三"));
+    QCOMPARE(model.data(model.index(0, amount)).toString(), QStringLiteral("12.50"));
+    QCOMPARE(model.data(model.index(1, amount)).toString(), QStringLiteral("100.00"));
+
+    // Sorting and grouping a held result read nothing more.
+    QVERIFY(model.sortBy(QStringLiteral("金额"), Qt::DescendingOrder));
+    QCOMPARE(model.value(0, QStringLiteral("营业员")).toString(), QStringLiteral("李四"));
+    QVERIFY(model.groupBy(QStringLiteral("单数")));
+    QCOMPARE(model.groupCount(), 2);
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(model.data(model.index(0, amount)).toString(), QStringLiteral("(SUM=100.00)"));
+    QCOMPARE(model.value(3, QStringLiteral("营业员")).toString(), QStringLiteral("张三"));
+    model.ungroup();
+    QCOMPARE(counter.count(), 1);
+    // A refresh is the one statement again, and sees new rows.
+    addBill(fixture.db(),
+            {QStringLiteral("1004"),
+             QStringLiteral("7"),
+             QStringLiteral("7"),
+             QStringLiteral("王五"),
+             {}},
+            QDateTime(QDate(2026, 3, 9), QTime(10, 0)));
+    counter.reset();
+    model.refresh();
+    QCOMPARE(counter.count(), 1);
+    QCOMPARE(model.rowCount(), 3);
+    QCOMPARE(model.footerText(QStringLiteral("金额")), QStringLiteral("119.50"));
+
+    // The paged mode reads the same result in more statements; it is the
+    // aggregate that is held.
+    QueryTableModel paged(fixture.db());
+    paged.setColumns(model.columnSpecs());
+    counter.reset();
+    paged.setQuery(perOperator);
+    QCOMPARE(paged.footerText(QStringLiteral("金额")), QStringLiteral("119.50"));
+    QVERIFY(counter.count() > 1);
+
+    // A computed column whose kind nobody declared is a mistake of the screen.
+    QueryTableModel undeclared(fixture.db());
+    undeclared.setColumns({GridColumn::plain(QStringLiteral("金额"))});
+    QVERIFY_THROWS_EXCEPTION(std::logic_error, undeclared.setQuery(perOperator));
+    QueryTableModel unlisted(fixture.db());
+    unlisted.setColumns({GridColumn::money(QStringLiteral("金额"))});
+    QVERIFY_THROWS_EXCEPTION(std::logic_error, unlisted.setQuery(perOperator));
+}
+
+void TestDataGrid::pagesStayDisjointWhenRowsMove()
+{
+    TestDatabase database;
+    Database& db = database.database();
+    Schema::create(db);
+    for (int i = 0; i < 9; ++i)
+        addBill(db,
+                {QString::number(2000 + i),
+                 QStringLiteral("5"),
+                 QStringLiteral("5"),
+                 QStringLiteral("张三"),
+                 {}},
+                QDateTime(QDate(2026, 1, 1), QTime(8, 0)).addSecs(i));
+    const auto readAll = [&](QueryTableModel& model, bool touch) {
+        QStringList numbers;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            numbers << model.value(row, QStringLiteral("单据号")).toString();
+            // A write between two pages moves the row within PostgreSQL's
+            // heap; a page read by position alone would then skip or repeat rows.
+            if (touch && row == 0)
+                db.exec(QStringLiteral("update 结帐管理 set 备注 = ? where 单据号 = ?"),
+                        {QStringLiteral("改"), numbers.first()});
+        }
+        return numbers;
+    };
+    QStringList all;
+    for (int i = 0; i < 9; ++i)
+        all << QString::number(2000 + i);
+
+    QueryTableModel model(db);
+    model.setKindTable(QStringLiteral("结帐管理"));
+    model.setKeyColumns({QStringLiteral("id")});
+    model.setPageSize(2);
+    model.setMaxCachedPages(2);
+    model.setQuery(AllBills);
+    QCOMPARE(readAll(model, true), all);
+    QVERIFY(model.orderedStatement().endsWith(QStringLiteral("order by 1")));
+
+    // Ties on the operator's sort are broken by the key.
+    model.refresh();
+    QVERIFY(model.sortBy(QStringLiteral("消费金额"), Qt::DescendingOrder));
+    QCOMPARE(readAll(model, true), all);
+    // A sort key that changes: after a refresh every row still comes once.
+    db.exec(QStringLiteral("update 结帐管理 set 消费金额 = ? where 单据号 = ?"),
+            {QVariant::fromValue(Money::fromUnits(9)), QStringLiteral("2004")});
+    model.refresh();
+    QStringList moved = readAll(model, true);
+    QCOMPARE(moved.first(), QStringLiteral("2004"));
+    moved.sort();
+    QCOMPARE(moved, all);
+    QVERIFY(model.orderedStatement().endsWith(QStringLiteral("order by 7 desc, 1")));
+
+    // The screen's own order comes before the key when the operator has not sorted.
+    model.clearSort();
+    model.setDefaultOrder({QStringLiteral("单据号 desc")});
+    model.refresh();
+    QCOMPARE(model.value(0, QStringLiteral("单据号")).toString(), QStringLiteral("2008"));
+    QVERIFY(model.orderedStatement().endsWith(QStringLiteral("order by 2 desc, 1")));
+}
+
+void TestDataGrid::hugeGroupingIsRefused()
+{
+    Fixture fixture;
+    Database& db = fixture.db();
+    db.exec(QStringLiteral("insert into 结帐管理 (单据号, 营业员, 实收金额, 消费金额) "
+                           "with recursive n(i) as (select 1 union all select i + 1 from n "
+                           "where i < ?) select 'G' || cast(i as varchar(10)), '王五', 10000, "
+                           "10000 from n"),
+            {QueryTableModel::MaxGroups});
+    QueryTableModel model(db);
+    model.setKindTable(QStringLiteral("结帐管理"));
+    model.setKeyColumns({QStringLiteral("id")});
+    model.setColumns(recordColumns());
+    model.setQuery(AllBills);
+    // 10,003 bill numbers: refused, nothing held, the rows stay as shown.
+    try {
+        model.groupBy(QStringLiteral("单据号"));
+        QFAIL("a grouping of more groups than allowed was not refused");
+    } catch (const GroupingRefused& refusal) {
+        QCOMPARE(refusal.text(), QStringLiteral("分组太多(超过10000组),请先缩小查询范围!"));
+    }
+    QVERIFY(!model.isGrouped());
+    QCOMPARE(model.rowCount(), QueryTableModel::MaxGroups + 3);
+    // Exactly as many as allowed still group.
+    db.exec(QStringLiteral("delete from 结帐管理 where 单据号 in (?, ?, ?)"),
+            {QStringLiteral("1001"), QStringLiteral("1002"), QStringLiteral("1003")});
+    model.refresh();
+    QVERIFY(model.groupBy(QStringLiteral("单据号")));
+    QCOMPARE(model.groupCount(), QueryTableModel::MaxGroups);
+
+    // The grid tells the operator, through the prompter.
+    ScriptedPrompter prompter;
+    DataGrid grid(db);
+    grid.setKindTable(QStringLiteral("结帐管理"));
+    grid.setQuery(AllBills);
+    db.exec(QStringLiteral("insert into 结帐管理 (单据号) values (?)"), {QStringLiteral("X")});
+    grid.refresh();
+    QTimer::singleShot(0, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Return);
+        }
+    });
+    const int number = grid.model()->columnOf(QStringLiteral("单据号"));
+    QHeaderView* header = grid.view()->horizontalHeader();
+    grid.resize(900, 300);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    emit header->customContextMenuRequested(QPoint(header->sectionViewportPosition(number) + 5, 5));
+    QCOMPARE(prompter.texts(),
+             QStringList{QStringLiteral("分组太多(超过10000组),请先缩小查询范围!")});
+    QCOMPARE(prompter.shown().first().kind, Prompter::Kind::Warning);
+    QVERIFY(!grid.model()->isGrouped());
 }
 
 QTEST_MAIN(TestDataGrid)

@@ -7,9 +7,12 @@
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
+#include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -107,6 +110,8 @@ private slots:
     void customPageSizeAndEmptyStatement();
     void failuresLeaveNoFile();
     void previewShowsPagesAndReportsFailures();
+    void longReportsAreCountedAskedAndStreamed();
+    void computedColumnsNeedTheirKind();
 };
 
 void TestReport::chineseFontIsInstalled()
@@ -323,6 +328,125 @@ void TestReport::previewShowsPagesAndReportsFailures()
     QCOMPARE(prompter.shown().size(), 1);
     QCOMPARE(prompter.shown().first().kind, Prompter::Kind::Error);
     QVERIFY(prompter.shown().first().text.contains(QStringLiteral("没有这个表")));
+}
+
+void TestReport::longReportsAreCountedAskedAndStreamed()
+{
+    SeededDatabase seeded;
+    Database& db = seeded.database();
+    addLines(db, 60);
+    QTemporaryDir folder;
+    ReportRenderer renderer(db);
+    renderer.setPrintedAt(PrintedAt);
+
+    // A short page: a few rows each, so that some rows make many pages.
+    ReportLayout small = boardLayout();
+    small.pageSizeMm = QSizeF(120, 45);
+    small.marginsMm = QMarginsF(3, 3, 3, 3);
+    small.summary.clear();
+    // The count from the layout's measures agrees with what is drawn.
+    for (int rows : {0, 1, 7, 60}) {
+        const QString path = folder.filePath(QStringLiteral("r%1.pdf").arg(rows));
+        QPdfWriter writer(path);
+        writer.setResolution(600);
+        const int drawn = renderer.render(small, LinesOfT01 + QStringLiteral(" limit %1").arg(rows),
+                                          {QStringLiteral("T01")}, writer);
+        QPdfWriter measured(folder.filePath(QStringLiteral("m.pdf")));
+        measured.setResolution(600);
+        QCOMPARE(ReportRenderer::pageCount(small, rows, measured), drawn);
+    }
+    QPdfWriter probe(folder.filePath(QStringLiteral("p.pdf")));
+    probe.setResolution(600);
+    const int pages = ReportRenderer::pageCount(small, 60, probe);
+    QVERIFY2(pages >= 6, qPrintable(QString::number(pages)));
+
+    // Progress after each page; stopping leaves no PDF behind.
+    QList<int> reported;
+    renderer.setProgress([&](int done) {
+        reported << done;
+        return done < 2;
+    });
+    const QString stopped = folder.filePath(QStringLiteral("stopped.pdf"));
+    QVERIFY(!renderer.renderToPdf(small, LinesOfT01, {QStringLiteral("T01")}, stopped));
+    QCOMPARE(reported, (QList<int>{1, 2}));
+    QVERIFY(!QFile::exists(stopped));
+
+    // The progress dialog's cancel button stops printing.
+    bool sawDialog = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qApp->findChild<QProgressDialog*>(QStringLiteral("reportProgress"))) {
+            sawDialog = true;
+            dialog->cancel();
+        }
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == u"reportProgress") {
+                sawDialog = true;
+                static_cast<QProgressDialog*>(widget)->cancel();
+            }
+        }
+    });
+    QPdfWriter cancelled(folder.filePath(QStringLiteral("cancelled.pdf")));
+    QCOMPARE(RenderWithProgress(db, small, LinesOfT01, {QStringLiteral("T01")}, cancelled, pages,
+                                nullptr),
+             0);
+    QVERIFY(sawDialog);
+    QPdfWriter whole(folder.filePath(QStringLiteral("whole.pdf")));
+    QCOMPARE(
+        RenderWithProgress(db, small, LinesOfT01, {QStringLiteral("T01")}, whole, pages, nullptr),
+        pages);
+
+    // Beyond the preview's limit the operator is asked first, and the report
+    // goes to the printer without preview; within it, the preview shows it.
+    ScriptedPrompter prompter;
+    ScriptedReportPreviewer previewer;
+    small.pageSizeMm = QSizeF(120, 28);
+    addLines(db, 600);
+    QPrinter printer(QPrinter::HighResolution);
+    const int many = ReportRenderer::pageCount(small, 660, printer);
+    QVERIFY2(many > PreviewPageLimit, qPrintable(QString::number(many)));
+    ShowReportPreview(db, small, LinesOfT01, {QStringLiteral("T01")});
+    QCOMPARE(prompter.texts(), QStringList{QStringLiteral("共%1页,确定要打印吗?").arg(many)});
+    QVERIFY(previewer.shown().isEmpty());
+    prompter.clear();
+    prompter.queueAnswer(true);
+    ShowReportPreview(db, small, LinesOfT01, {QStringLiteral("T01")});
+    QCOMPARE(previewer.shown().size(), 1);
+    QCOMPARE(previewer.shown().first().pages, many);
+    ShowReportPreview(db, boardLayout(), LinesOfT01, {QStringLiteral("T01")});
+    QCOMPARE(previewer.shown().size(), 2);
+    QCOMPARE(previewer.shown().last().pages, 0);
+    QCOMPARE(prompter.shown().size(), 1);
+}
+
+void TestReport::computedColumnsNeedTheirKind()
+{
+    SeededDatabase seeded;
+    Database& db = seeded.database();
+    const Money total = addLines(db, 5);
+    QTemporaryDir folder;
+    ReportRenderer renderer(db);
+    const QString perTag =
+        QStringLiteral("select 手牌号码, sum(合计) as 金额 from 手牌消费 group by 手牌号码");
+    ReportLayout layout;
+    layout.name = QStringLiteral("金额");
+    layout.columns = {
+        ReportColumn::of(QStringLiteral("手牌号码"), QStringLiteral("手牌号码"), 30,
+                         GridFormat::Text),
+        ReportColumn::of(QStringLiteral("金额"), QStringLiteral("金额"), 30, GridFormat::Money)};
+    layout.summary << ReportLine{ReportItem::sum(QStringLiteral("总计:"), QStringLiteral("金额"))};
+    const QString path = folder.filePath(QStringLiteral("computed.pdf"));
+    QVERIFY(renderer.renderToPdf(layout, perTag, {}, path));
+    const QString text = pdfText(path);
+    QVERIFY2(text.contains(total.toString()), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("总计:") + total.toString()), qPrintable(text));
+    QVERIFY(!text.contains(QString::number(total.ticks())));
+
+    // Undeclared: a mistake of the screen, caught before anything is written.
+    layout.columns.last().format = GridFormat::Auto;
+    const QString undeclared = folder.filePath(QStringLiteral("undeclared.pdf"));
+    QVERIFY_THROWS_EXCEPTION(std::logic_error,
+                             renderer.renderToPdf(layout, perTag, {}, undeclared));
+    QVERIFY(!QFile::exists(undeclared));
 }
 
 QTEST_MAIN(TestReport)
