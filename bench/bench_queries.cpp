@@ -96,8 +96,8 @@ int main(int argc, char** argv)
     if (!db.isOpen())
         return 1;
 
-    const QDateTime last = stored::toDateTime(db.scalar(
-        QStringLiteral("select 结帐时间 from 结帐管理 order by 结帐时间 desc limit 1")));
+    const QDateTime last = stored::toDateTime(
+        db.scalar(QStringLiteral("select 结帐时间 from 结帐管理 order by 结帐时间 desc limit 1")));
     const QDate lastDay = last.date();
     const QDate monthStart = QDate(lastDay.year(), lastDay.month(), 1).addMonths(-1);
     const DayPeriod month = *DayPeriod::of(monthStart, monthStart.addMonths(1).addDays(-1));
@@ -141,7 +141,8 @@ int main(int argc, char** argv)
     {
         const QString key = db.dialect().dateKey(QStringLiteral("结帐时间"), DateKey::Month);
         const BoundStatement floor{
-            QStringLiteral("select %1, sum(实收金额) from 结帐管理 where 状态 = ? and %2 group by %1")
+            QStringLiteral(
+                "select %1, sum(实收金额) from 结帐管理 where 状态 = ? and %2 group by %1")
                 .arg(key, year.condition(QStringLiteral("结帐时间"))),
             QVariantList{sales::paidState()} + year.parameters()};
         const double floorMs = timed(3, [&] { readAll(db, floor); });

@@ -82,8 +82,8 @@ QString PostgresDialect::caseInsensitiveLike(const QString& expression) const
 QString PostgresDialect::dateKey(const QString& expression, DateKey unit) const
 {
     return QStringLiteral("to_char(%1, '%2')")
-        .arg(expression, unit == DateKey::Day ? QStringLiteral("YYYY-MM-DD")
-                                              : QStringLiteral("YYYY-MM"));
+        .arg(expression,
+             unit == DateKey::Day ? QStringLiteral("YYYY-MM-DD") : QStringLiteral("YYYY-MM"));
 }
 
 bool PostgresDialect::isUniqueViolation(const QSqlError& error) const

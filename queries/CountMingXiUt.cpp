@@ -77,8 +77,8 @@ TCountMingXiFm::TCountMingXiFm(Session& session, QWidget* parent)
     m_fromDate = datePicker(QStringLiteral("fromDate"), QStringLiteral("从"), today, this);
     m_fromTime = timePicker(QStringLiteral("fromTime"), QStringLiteral("从"), QTime(0, 0), this);
     m_toDate = datePicker(QStringLiteral("toDate"), QStringLiteral("到"), today, this);
-    m_toTime = timePicker(QStringLiteral("toTime"), QStringLiteral("到"),
-                          QTime::currentTime(), this);
+    m_toTime =
+        timePicker(QStringLiteral("toTime"), QStringLiteral("到"), QTime::currentTime(), this);
 
     m_column = chooser(QStringLiteral("columnField"), QStringLiteral("等于"), this);
     m_column->setEditable(true);
@@ -214,10 +214,10 @@ ReportLayout TCountMingXiFm::linesReport()
                          GridFormat::Text),
         ReportColumn::of(QStringLiteral("营业员"), QStringLiteral("营业员"), 24, GridFormat::Text),
     };
-    layout.summary = {ReportLine{
-        ReportItem::label(QStringLiteral("[DATE] [TIME]")),
-        ReportItem::sum(QStringLiteral("消费数量:"), QStringLiteral("数量")),
-        ReportItem::sum(QStringLiteral("消费金额:"), QStringLiteral("合计"))}};
+    layout.summary = {
+        ReportLine{ReportItem::label(QStringLiteral("[DATE] [TIME]")),
+                   ReportItem::sum(QStringLiteral("消费数量:"), QStringLiteral("数量")),
+                   ReportItem::sum(QStringLiteral("消费金额:"), QStringLiteral("合计"))}};
     return layout;
 }
 

@@ -4,8 +4,8 @@
 #include "common/DataGrid.h"
 #include "common/Prompter.h"
 #include "common/ReportPreview.h"
-#include "queries/QueryFormParts.h"
 #include "platform/TypedSearch.h"
+#include "queries/QueryFormParts.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -58,8 +58,8 @@ THYConsumeCXFm::THYConsumeCXFm(Session& session, QWidget* parent)
     m_column->setObjectName(QStringLiteral("columnField"));
     m_column->setAccessibleName(QStringLiteral("中包含"));
     m_column->setEditable(true);
-    m_column->addItems({QStringLiteral("会员卡号"), MemberName, QStringLiteral("营业员"),
-                        QStringLiteral("状态")});
+    m_column->addItems(
+        {QStringLiteral("会员卡号"), MemberName, QStringLiteral("营业员"), QStringLiteral("状态")});
     m_text = edit(QStringLiteral("textField"), QStringLiteral("中包含"), this);
     auto* search = button(QStringLiteral("searchButton"), QStringLiteral("查询"), this);
     auto* print = button(QStringLiteral("printButton"), QStringLiteral("打印"), this);
@@ -108,15 +108,14 @@ void THYConsumeCXFm::ShowAll()
 
 std::optional<BoundStatement> THYConsumeCXFm::searchStatement(const Dialect& dialect,
                                                               const QString& column,
-                                                              const QString& text,
-                                                              QString* refusal)
+                                                              const QString& text, QString* refusal)
 {
     const QString chosen = column.trimmed();
     // Nothing writes a member name into the bill; checkout writes it as the
     // guest name of a member's bill.
     const bool memberName = chosen == MemberName;
-    const TypedSearch search = TypedSearch::build(
-        dialect, Table, memberName ? QStringLiteral("顾客姓名") : chosen, text);
+    const TypedSearch search =
+        TypedSearch::build(dialect, Table, memberName ? QStringLiteral("顾客姓名") : chosen, text);
     switch (search.outcome) {
     case TypedSearch::Outcome::UnknownColumn:
         *refusal = QStringLiteral("\"%1\"不是结帐记录的列名,请重新选择要查询的列!").arg(chosen);

@@ -34,8 +34,8 @@ public:
     // bills, where checkout writes the member's name. Nothing when the column is
     // refused; `refusal` then says why.
     static std::optional<BoundStatement> searchStatement(const Dialect& dialect,
-                                                         const QString& column,
-                                                         const QString& text, QString* refusal);
+                                                         const QString& column, const QString& text,
+                                                         QString* refusal);
     static ReportLayout memberReport();
 
     DataGrid* grid() const { return m_grid; }

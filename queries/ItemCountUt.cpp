@@ -37,8 +37,7 @@ QList<GridColumn> itemColumns()
 
 } // namespace
 
-TItemCountFm::TItemCountFm(Session& session, QWidget* parent)
-    : QDialog(parent), m_session(session)
+TItemCountFm::TItemCountFm(Session& session, QWidget* parent) : QDialog(parent), m_session(session)
 {
     setObjectName(QStringLiteral("TItemCountFm"));
     setWindowTitle(QStringLiteral("营业项目统计"));

@@ -19,7 +19,8 @@ RevenueBars revenueBars(const Database& database, const DayPeriod& period)
     const QDate last = period.end().addSecs(-1).date();
     result.perMonth = first.daysTo(last) + 1 > MaxDailyBars;
     const DateKey unit = result.perMonth ? DateKey::Month : DateKey::Day;
-    const QString format = result.perMonth ? QStringLiteral("yyyy-MM") : QStringLiteral("yyyy-MM-dd");
+    const QString format =
+        result.perMonth ? QStringLiteral("yyyy-MM") : QStringLiteral("yyyy-MM-dd");
 
     const QString key = database.dialect().dateKey(QStringLiteral("结帐时间"), unit);
     Rows rows = database.query(

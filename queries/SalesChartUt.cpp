@@ -179,7 +179,8 @@ void TSalesChartFm::drawRevenue()
     QValueAxis* amounts = amountAxis(m_revenue.bars);
     chart->addAxis(amounts, Qt::AlignLeft);
     series->attachAxis(amounts);
-    chart->setTitle(m_revenue.perMonth ? QStringLiteral("每月营业额") : QStringLiteral("每日营业额"));
+    chart->setTitle(m_revenue.perMonth ? QStringLiteral("每月营业额")
+                                       : QStringLiteral("每日营业额"));
 }
 
 void TSalesChartFm::drawItems()

@@ -24,10 +24,10 @@ BoundStatement paidBills(const DayPeriod& period)
 Money revenue(const Database& database, const DayPeriod& period)
 {
     // A sum over no rows is NULL, which reads as 0.
-    return stored::toMoney(database.scalar(
-        QStringLiteral("select sum(实收金额) from 结帐管理 where 状态 = ? and ") +
-            period.condition(QStringLiteral("结帐时间")),
-        QVariantList{paidState()} + period.parameters()));
+    return stored::toMoney(
+        database.scalar(QStringLiteral("select sum(实收金额) from 结帐管理 where 状态 = ? and ") +
+                            period.condition(QStringLiteral("结帐时间")),
+                        QVariantList{paidState()} + period.parameters()));
 }
 
 BoundStatement itemTotals(const DayPeriod& period, const QString& type)

@@ -74,10 +74,8 @@ void TestCharts::revenuePerDayAndPerMonth()
     const salescharts::RevenueBars monthly =
         salescharts::revenueBars(venue.d(), days(QDate(2026, 9, 1), QDate(2026, 12, 6)));
     QVERIFY(monthly.perMonth);
-    const QList<Bar> months = {{"2026-09", Money()},
-                               {"2026-10", Money()},
-                               {"2026-11", units(1036)},
-                               {"2026-12", Money()}};
+    const QList<Bar> months = {
+        {"2026-09", Money()}, {"2026-10", Money()}, {"2026-11", units(1036)}, {"2026-12", Money()}};
     QCOMPARE(monthly.bars, months);
 }
 

@@ -31,8 +31,8 @@ void addOpenLine(Database& db, const QString& tag, const QString& mainTag, const
                            "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
             {tag, mainTag, goods, QStringLiteral("洗浴"), QVariant::fromValue(units(amount)),
              QVariant::fromValue(units(amount)), QVariant::fromValue<qlonglong>(1), 1.0,
-             QVariant::fromValue(units(amount)), QDateTime::currentDateTime(),
-             QStringLiteral("n"), QStringLiteral("收银员甲"), QStringLiteral("未结")});
+             QVariant::fromValue(units(amount)), QDateTime::currentDateTime(), QStringLiteral("n"),
+             QStringLiteral("收银员甲"), QStringLiteral("未结")});
 }
 
 void click(QListWidget* list, const QString& text)
@@ -161,7 +161,8 @@ void TestConsumption::memberSearches()
     THYConsumeCXFm screen(venue.session);
     // Every bill, members or not, with the sums under the amounts.
     QCOMPARE(screen.grid()->recordCount(), 4);
-    QCOMPARE(screen.grid()->footerText(QStringLiteral("实收金额")), QStringLiteral("Sum is 150.00"));
+    QCOMPARE(screen.grid()->footerText(QStringLiteral("实收金额")),
+             QStringLiteral("Sum is 150.00"));
     QCOMPARE(screen.columnField()->currentText(), QStringLiteral("会员卡号"));
 
     screen.columnField()->setCurrentText(QStringLiteral("营业员"));

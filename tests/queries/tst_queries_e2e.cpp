@@ -46,7 +46,7 @@ void TestQueriesEndToEnd::postedBillsThroughTheMenus()
         db, QStringLiteral("select sum(实收金额) from 结帐管理 where 状态 = ?"), {SettledState});
     const qint64 storedLines =
         count(db, QStringLiteral("select count(*) from 结帐明细 where 状态 = ?"), {SettledState});
-    QCOMPARE(storedRevenue, units(40));
+    QCOMPARE(storedRevenue, Money::fromUnits(40));
 
     {
         TMainFm hidden(venue.session);
@@ -91,8 +91,8 @@ void TestQueriesEndToEnd::postedBillsThroughTheMenus()
 
     for (const char* entry : {"营业项目统计", "账单消费明细查询", "营业额查询", "营业图表"})
         main.action(QString::fromUtf8(entry))->trigger();
-    QCOMPARE(opened, (QStringList{"TItemCountFm", "TCountMingXiFm", "TCountProfitFm",
-                                  "TSalesChartFm"}));
+    QCOMPARE(opened,
+             (QStringList{"TItemCountFm", "TCountMingXiFm", "TCountProfitFm", "TSalesChartFm"}));
 
     QCOMPARE(seen.value(QStringLiteral("items")), QStringLiteral("测试可乐=2,测试搓背=1"));
     QCOMPARE(seen.value(QStringLiteral("itemsAmount")), QStringLiteral("40.00"));

@@ -66,8 +66,8 @@ void TestSalesFigures::revenueCountsPaidCashOnly()
     QCOMPARE(screen.countValue()->text(), QStringLiteral("0"));
 
     insertStoredBill(venue.d(), paidBill(QStringLiteral("1"), at(11, 5, 10), 100));
-    insertStoredBill(venue.d(), paidBill(QStringLiteral("2"), at(11, 6, 10), 80,
-                                         QStringLiteral("免单")));
+    insertStoredBill(venue.d(),
+                     paidBill(QStringLiteral("2"), at(11, 6, 10), 80, QStringLiteral("免单")));
     StoredBill card = paidBill(QStringLiteral("3"), at(11, 7, 10), 110);
     card.mode = QStringLiteral("卡内扣除");
     card.card = QStringLiteral("120");
@@ -261,11 +261,10 @@ void TestSalesFigures::lineScreenOpeningFiguresAreToday()
     QueryVenue venue;
     const QDate today = QDate::currentDate();
     insertStoredBill(venue.d(), paidBill(QStringLiteral("1"), today.startOfDay(), 30));
-    insertStoredBill(venue.d(), paidBill(QStringLiteral("2"), today.startOfDay(), 10,
-                                         QStringLiteral("免单")));
-    insertStoredBill(venue.d(), paidBill(QStringLiteral("3"), today.startOfDay().addSecs(-1), 5));
     insertStoredBill(venue.d(),
-                     paidBill(QStringLiteral("4"), today.addDays(1).startOfDay(), 7));
+                     paidBill(QStringLiteral("2"), today.startOfDay(), 10, QStringLiteral("免单")));
+    insertStoredBill(venue.d(), paidBill(QStringLiteral("3"), today.startOfDay().addSecs(-1), 5));
+    insertStoredBill(venue.d(), paidBill(QStringLiteral("4"), today.addDays(1).startOfDay(), 7));
 
     TCountMingXiFm screen(venue.session);
     QCOMPARE(screen.revenueValue()->text(), QStringLiteral("30"));
