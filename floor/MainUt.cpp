@@ -20,6 +20,12 @@
 #include "floor/FileChooser.h"
 #include "floor/SysInfoUt.h"
 #include "floor/TagState.h"
+#include "queries/CountMingXiUt.h"
+#include "queries/CountProfitUt.h"
+#include "queries/HYConsumeCxUt.h"
+#include "queries/ItemCountUt.h"
+#include "queries/SalesChartUt.h"
+#include "queries/XfCxUt.h"
 
 #include <QAction>
 #include <QApplication>
@@ -159,15 +165,37 @@ void TMainFm::buildMenus()
     QMenu* queries = menu(QStringLiteral("查询统计"));
     if (!permitted(Permission::BusinessQueries))
         setOffered(queries->menuAction(), false);
-    addEntry(queries, QStringLiteral("当前消费查询"), none, pending);
-    addEntry(queries, QStringLiteral("营业额查询"), none, pending, true);
+    addEntry(queries, QStringLiteral("当前消费查询"), none, [this] {
+        TXfCxFm screen(m_session, this);
+        runModal(screen);
+    });
+    // Hidden unless the installation asks for it (system.ini [part1] ShowRevenue=1).
+    addEntry(
+        queries, QStringLiteral("营业额查询"), none,
+        [this] {
+            TCountProfitFm screen(m_session, this);
+            runModal(screen);
+        },
+        m_session.config().read(QStringLiteral("part1"), QStringLiteral("ShowRevenue")).trimmed() !=
+            u"1");
     addEntry(queries, QStringLiteral("帐单查询"), none, [this] {
         TCxJzJlFm screen(m_session, this, this);
         runModal(screen);
     });
-    addEntry(queries, QStringLiteral("账单消费明细查询"), none, pending);
-    addEntry(queries, QStringLiteral("营业项目统计"), none, pending);
+    addEntry(queries, QStringLiteral("账单消费明细查询"), none, [this] {
+        TCountMingXiFm screen(m_session, this);
+        runModal(screen);
+    });
+    addEntry(queries, QStringLiteral("营业项目统计"), none, [this] {
+        TItemCountFm screen(m_session, this);
+        runModal(screen);
+    });
     addEntry(queries, QStringLiteral("进货记录统计"), none, pending);
+    addEntry(queries, QStringLiteral("营业图表"), none, [this] {
+        TSalesChartFm screen(m_session, this);
+        screen.Draw();
+        runModal(screen);
+    });
 
     QMenu* system = menu(QStringLiteral("系统管理"));
     addEntry(system, QStringLiteral("商品项目管理"), disabledBy(Permission::Goods), pending);
@@ -181,7 +209,10 @@ void TMainFm::buildMenus()
     QMenu* members = menu(QStringLiteral("会员管理"));
     addEntry(members, QStringLiteral("会员信息管理"), disabledBy(Permission::Members), pending);
     addEntry(members, QStringLiteral("会员类型管理"), disabledBy(Permission::Members), pending);
-    addEntry(members, QStringLiteral("会员消费查询"), none, pending);
+    addEntry(members, QStringLiteral("会员消费查询"), none, [this] {
+        THYConsumeCXFm screen(m_session, this);
+        runModal(screen);
+    });
     addEntry(members, QStringLiteral("充值记录统计"), none, pending);
 
     QMenu* staff = menu(QStringLiteral("员工管理"));

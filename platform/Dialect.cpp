@@ -56,6 +56,12 @@ QString SqliteDialect::caseInsensitiveLike(const QString& expression) const
     return QStringLiteral("%1 like ?").arg(expression);
 }
 
+QString SqliteDialect::dateKey(const QString& expression, DateKey unit) const
+{
+    // Date-times are stored as "yyyy-MM-dd hh:mm:ss" text: the key is its front.
+    return QStringLiteral("substr(%1, 1, %2)").arg(expression).arg(unit == DateKey::Day ? 10 : 7);
+}
+
 bool SqliteDialect::isUniqueViolation(const QSqlError& error) const
 {
     // SQLITE_CONSTRAINT_UNIQUE and SQLITE_CONSTRAINT_PRIMARYKEY.
@@ -71,6 +77,13 @@ QString PostgresDialect::quote(const QString& identifier) const
 QString PostgresDialect::caseInsensitiveLike(const QString& expression) const
 {
     return QStringLiteral("%1 ilike ?").arg(expression);
+}
+
+QString PostgresDialect::dateKey(const QString& expression, DateKey unit) const
+{
+    return QStringLiteral("to_char(%1, '%2')")
+        .arg(expression,
+             unit == DateKey::Day ? QStringLiteral("YYYY-MM-DD") : QStringLiteral("YYYY-MM"));
 }
 
 bool PostgresDialect::isUniqueViolation(const QSqlError& error) const

@@ -14,6 +14,13 @@ enum class Backend
     Postgres
 };
 
+// The calendar unit a date-time is grouped by.
+enum class DateKey
+{
+    Day,  // "yyyy-MM-dd"
+    Month // "yyyy-MM"
+};
+
 // What differs between the embedded SQLite file and the shared PostgreSQL
 // server. Nothing outside platform/ asks which engine it talks to; it asks
 // the dialect for the piece of SQL it needs.
@@ -47,6 +54,9 @@ public:
     QString returning(const QString& column) const;
     // Statement that starts a write transaction.
     virtual QString beginTransaction() const = 0;
+    // The day or month of a date-time column as text ("2024-05-10", "2024-05"),
+    // for grouping by calendar unit; both engines give the same text.
+    virtual QString dateKey(const QString& expression, DateKey unit) const = 0;
 
     // Physical column types.
     virtual QString moneyType() const = 0; // ten-thousandths, 64-bit

@@ -15,6 +15,7 @@ public:
     bool isUniqueViolation(const QSqlError& error) const override;
     QString forUpdate() const override { return QStringLiteral(" for update"); }
     QString beginTransaction() const override { return QStringLiteral("BEGIN"); }
+    QString dateKey(const QString& expression, DateKey unit) const override;
     QString moneyType() const override { return QStringLiteral("BIGINT"); }
     QString integerType() const override { return QStringLiteral("BIGINT"); }
     QString numberType() const override { return QStringLiteral("DOUBLE PRECISION"); }

@@ -14,6 +14,7 @@ public:
     QString forUpdate() const override { return {}; }
     // IMMEDIATE takes the write lock at once, so two writers never deadlock on upgrade.
     QString beginTransaction() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    QString dateKey(const QString& expression, DateKey unit) const override;
     QString moneyType() const override { return QStringLiteral("INTEGER"); }
     QString integerType() const override { return QStringLiteral("INTEGER"); }
     QString numberType() const override { return QStringLiteral("REAL"); }
