@@ -4,6 +4,7 @@
 #include "billing/BillReversal.h"
 #include "billing/Receipt.h"
 #include "common/DataGrid.h"
+#include "common/GridOutput.h"
 #include "common/Prompter.h"
 #include "common/ReportPreview.h"
 #include "common/SpreadsheetExport.h"
@@ -276,8 +277,7 @@ ReportLayout TCxJzJlFm::recordsReport()
 
 void TCxJzJlFm::PrintAll()
 {
-    ShowReportPreview(m_session.database(), recordsReport(), m_grid->orderedStatement(),
-                      m_grid->parameters(), this);
+    PrintGrid(m_session.database(), *m_grid, recordsReport(), this);
 }
 
 void TCxJzJlFm::ExportToExcel()
@@ -285,8 +285,7 @@ void TCxJzJlFm::ExportToExcel()
     SpreadsheetExportOptions options;
     options.name = windowTitle();
     options.table = Table;
-    ExportQueryToSpreadsheet(m_session.database(), m_grid->orderedStatement(), m_grid->parameters(),
-                             options);
+    ExportGrid(m_session.database(), *m_grid, options);
 }
 
 void TCxJzJlFm::CheXiaoHs()

@@ -2,6 +2,7 @@
 
 #include "app/Session.h"
 #include "common/DataGrid.h"
+#include "common/GridOutput.h"
 #include "common/Prompter.h"
 #include "common/ReportPreview.h"
 #include "common/SpreadsheetExport.h"
@@ -223,21 +224,15 @@ ReportLayout TCountMingXiFm::linesReport()
 
 void TCountMingXiFm::PrintReport()
 {
-    if (!m_grid->model()->hasQuery())
-        return;
-    ShowReportPreview(m_session.database(), linesReport(), m_grid->orderedStatement(),
-                      m_grid->parameters(), this);
+    PrintGrid(m_session.database(), *m_grid, linesReport(), this);
 }
 
 void TCountMingXiFm::ExportToExcel()
 {
-    if (!m_grid->model()->hasQuery())
-        return;
     SpreadsheetExportOptions options;
     options.name = windowTitle();
     options.table = Table;
-    ExportQueryToSpreadsheet(m_session.database(), m_grid->orderedStatement(), m_grid->parameters(),
-                             options);
+    ExportGrid(m_session.database(), *m_grid, options);
 }
 
 } // namespace shoupai

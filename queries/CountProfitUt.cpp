@@ -2,6 +2,7 @@
 
 #include "app/Session.h"
 #include "common/DataGrid.h"
+#include "common/GridOutput.h"
 #include "common/Prompter.h"
 #include "common/ReportPreview.h"
 #include "common/SpreadsheetExport.h"
@@ -157,21 +158,15 @@ ReportLayout TCountProfitFm::profitReport()
 
 void TCountProfitFm::PrintReport()
 {
-    if (!m_grid->model()->hasQuery())
-        return;
-    ShowReportPreview(m_session.database(), profitReport(), m_grid->orderedStatement(),
-                      m_grid->parameters(), this);
+    PrintGrid(m_session.database(), *m_grid, profitReport(), this);
 }
 
 void TCountProfitFm::ExportToExcel()
 {
-    if (!m_grid->model()->hasQuery())
-        return;
     SpreadsheetExportOptions options;
     options.name = windowTitle();
     options.table = Table;
-    ExportQueryToSpreadsheet(m_session.database(), m_grid->orderedStatement(), m_grid->parameters(),
-                             options);
+    ExportGrid(m_session.database(), *m_grid, options);
 }
 
 TSalesChartFm* TCountProfitFm::ShowChart()

@@ -2,6 +2,7 @@
 
 #include "app/Session.h"
 #include "common/DataGrid.h"
+#include "common/GridOutput.h"
 #include "common/Prompter.h"
 #include "common/ReportPreview.h"
 #include "platform/TypedSearch.h"
@@ -177,10 +178,7 @@ ReportLayout THYConsumeCXFm::memberReport()
 
 void THYConsumeCXFm::PrintReport()
 {
-    if (!m_grid->model()->hasQuery())
-        return;
-    ShowReportPreview(m_session.database(), memberReport(), m_grid->orderedStatement(),
-                      m_grid->parameters(), this);
+    PrintGrid(m_session.database(), *m_grid, memberReport(), this);
 }
 
 } // namespace shoupai

@@ -2,6 +2,7 @@
 
 #include "app/Session.h"
 #include "common/DataGrid.h"
+#include "common/GridOutput.h"
 #include "common/Prompter.h"
 #include "common/ReportPreview.h"
 #include "common/SpreadsheetExport.h"
@@ -149,22 +150,16 @@ ReportLayout TItemCountFm::itemReport()
 
 void TItemCountFm::PrintReport()
 {
-    if (!m_grid->model()->hasQuery())
-        return;
-    ShowReportPreview(m_session.database(), itemReport(), m_grid->orderedStatement(),
-                      m_grid->parameters(), this);
+    PrintGrid(m_session.database(), *m_grid, itemReport(), this);
 }
 
 void TItemCountFm::ExportToExcel()
 {
-    if (!m_grid->model()->hasQuery())
-        return;
     SpreadsheetExportOptions options;
     options.name = windowTitle();
     options.table = Table;
     options.kinds = {{Amount, ColumnKind::Money}, {Quantity, ColumnKind::Integer}};
-    ExportQueryToSpreadsheet(m_session.database(), m_grid->orderedStatement(), m_grid->parameters(),
-                             options);
+    ExportGrid(m_session.database(), *m_grid, options);
 }
 
 TSalesChartFm* TItemCountFm::ShowChart()

@@ -2,6 +2,7 @@
 
 #include "app/Session.h"
 #include "common/DataGrid.h"
+#include "common/GridOutput.h"
 #include "common/Prompter.h"
 #include "common/ReportPreview.h"
 #include "common/SpreadsheetExport.h"
@@ -180,21 +181,15 @@ ReportLayout TXfCxFm::consumptionReport()
 
 void TXfCxFm::PrintReport()
 {
-    if (!m_grid->model()->hasQuery())
-        return;
-    ShowReportPreview(m_session.database(), consumptionReport(), m_grid->orderedStatement(),
-                      m_grid->parameters(), this);
+    PrintGrid(m_session.database(), *m_grid, consumptionReport(), this);
 }
 
 void TXfCxFm::ExportToExcel()
 {
-    if (!m_grid->model()->hasQuery())
-        return;
     SpreadsheetExportOptions options;
     options.name = windowTitle();
     options.table = Table;
-    ExportQueryToSpreadsheet(m_session.database(), m_grid->orderedStatement(), m_grid->parameters(),
-                             options);
+    ExportGrid(m_session.database(), *m_grid, options);
 }
 
 } // namespace shoupai

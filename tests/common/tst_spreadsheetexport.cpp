@@ -1,5 +1,8 @@
 #include "TestDatabase.h"
+#include "common/DataGrid.h"
+#include "common/GridOutput.h"
 #include "common/Prompter.h"
+#include "common/QueryTableModel.h"
 #include "common/SpreadsheetExport.h"
 #include "platform/Schema.h"
 
@@ -150,6 +153,7 @@ private slots:
     void noSpreadsheetProgramSaysWhereTheFileIs();
     void failureWhileWritingRemovesFile();
     void computedColumnsNeedTheirKind();
+    void gridExportTakesTheGridsKindsAndOrder();
 };
 
 void TestSpreadsheetExport::writesTypedCellsAndOpensWorkbook()
@@ -377,6 +381,36 @@ void TestSpreadsheetExport::computedColumnsNeedTheirKind()
     QVERIFY_THROWS_EXCEPTION(std::logic_error,
                              ExportQueryToSpreadsheet(database.database(), perState, {}, options));
     QCOMPARE(workbooksIn(folder.path()), before);
+}
+
+void TestSpreadsheetExport::gridExportTakesTheGridsKindsAndOrder()
+{
+    TestDatabase database;
+    addRows(database.database());
+    QTemporaryDir folder;
+    ScriptedSpreadsheetDesktop desktop(folder.path());
+    ScriptedPrompter prompter;
+    DataGrid grid(database.database());
+    // Nothing listed yet: no statement, no workbook.
+    ExportGrid(database.database(), grid, {});
+    QVERIFY(workbooksIn(folder.path()).isEmpty());
+
+    // The computed amount is declared once, on the grid.
+    grid.setColumns({GridColumn::plain(QStringLiteral("状态")),
+                     GridColumn::money(QStringLiteral("金额")),
+                     GridColumn::plain(QStringLiteral("单数")).as(GridFormat::Integer)});
+    grid.setQuery(QStringLiteral("select 状态, sum(消费金额) as 金额, count(*) as 单数 "
+                                 "from 结帐管理 group by 状态"));
+    QVERIFY(grid.sortBy(QStringLiteral("金额"), Qt::DescendingOrder));
+    ExportGrid(database.database(), grid, {});
+    const QStringList written = workbooksIn(folder.path());
+    QCOMPARE(written.size(), 1);
+    const auto cells = readSheet(folder.filePath(written.first()));
+    // In the grid's order (largest first), amounts as money, not ten-thousandths.
+    QCOMPARE(cells.value(QStringLiteral("A2")).value, QStringLiteral("已结"));
+    QCOMPARE(cells.value(QStringLiteral("B2")).value.toDouble(), 100.0);
+    QCOMPARE(cells.value(QStringLiteral("B3")).value.toDouble(), 0.5);
+    QCOMPARE(cells.value(QStringLiteral("C3")).value, QStringLiteral("1"));
 }
 
 QTEST_MAIN(TestSpreadsheetExport)
