@@ -142,6 +142,20 @@ private slots:
         QCOMPARE(count(db, QStringLiteral("select count(*) from 管理员")), before + 2);
     }
 
+    void olderTablesWithoutTheGoodsColumns()
+    {
+        SeededDatabase seeded;
+        Database& db = seeded.database();
+        db.exec(QStringLiteral("alter table 管理员 drop column 商品管理"));
+        db.exec(QStringLiteral("alter table 管理员 drop column 商品类型"));
+        QVERIFY(!adm::hasColumn(db, QStringLiteral("商品管理")));
+        QVERIFY(adm::hasColumn(db, QStringLiteral("撤单")));
+        auto f = fields(QStringLiteral("甲"), {QStringLiteral("商品管理"), QStringLiteral("撤单")});
+        QVERIFY(adm::add(db, f, QStringLiteral("x")).done);
+        QVERIFY(flagOf(db, QStringLiteral("甲"), QStringLiteral("撤单")));
+        QVERIFY(adm::modify(db, QStringLiteral("甲"), f, QStringLiteral("x")).done);
+    }
+
     void deleteGuardsRunInOrder()
     {
         SeededDatabase seeded;

@@ -257,6 +257,56 @@ private slots:
             QVERIFY(!other.saveButton()->isEnabled());
         }
     }
+
+    void anAwkwardPasswordPassesARealTest()
+    {
+        if (testBackend() != Backend::Postgres)
+            QSKIP("needs SHOUPAI_TEST_PG and the postgres backend");
+        TestDatabase target;
+        Database& db = target.database();
+        const ConnectionDescription d = ConnectionDescription::parse(target.connectionText());
+        const QString role =
+            QStringLiteral("shoupai_pw_%1").arg(QCoreApplication::applicationPid());
+        const QString password = QStringLiteral("a'b\\c=d e中文");
+        QString literal = password;
+        literal.replace(QStringLiteral("'"), QStringLiteral("''"));
+        db.exec(QStringLiteral("drop role if exists %1").arg(role));
+        db.exec(QStringLiteral("create role %1 login password '%2'").arg(role, literal));
+        // Where the server checks passwords, it does so for this group's members.
+        if (db.scalar(QStringLiteral("select count(*) from pg_roles where rolname = ?"),
+                      {QStringLiteral("shoupai_password")})
+                .toLongLong() > 0)
+            db.exec(QStringLiteral("grant shoupai_password to %1").arg(role));
+        struct DropRole
+        {
+            Database& db;
+            QString role;
+            ~DropRole()
+            {
+                try {
+                    db.exec(QStringLiteral("drop role if exists %1").arg(role));
+                } catch (const DatabaseError&) {
+                }
+            }
+        } dropRole{db, role};
+
+        ScriptedPrompter prompter;
+        QTemporaryDir dir;
+        Session session;
+        session.start(homeWith(dir, QStringLiteral("[part1]\nabc=s\n")));
+        TSetDataFm screen(session);
+        fill(screen, d);
+        screen.userField()->setText(role);
+        screen.passwordField()->setText(QStringLiteral("not the password"));
+        screen.test();
+        if (prompter.lastText() == QStringLiteral("连接成功!"))
+            QSKIP("this server accepts any password from here");
+        screen.passwordField()->setText(password);
+        prompter.clear();
+        screen.test();
+        QCOMPARE(prompter.lastText(), QStringLiteral("连接成功!"));
+        QVERIFY(screen.saveButton()->isEnabled());
+    }
 };
 
 QTEST_MAIN(TestSetData)
