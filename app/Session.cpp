@@ -1,5 +1,6 @@
 #include "app/Session.h"
 
+#include "app/ConnectionFailureHook.h"
 #include "app/Delimiters.h"
 #include "common/Prompter.h"
 #include "platform/Schema.h"
@@ -60,6 +61,7 @@ void Session::openDatabase()
     if (!m_database.open(description, m_homeFolder)) {
         Prompter::current().error(m_database.lastError());
         Prompter::current().inform(QStringLiteral("数据库连接失败,请选择数据库."));
+        runConnectionFailureHook(*this);
         return;
     }
     try {

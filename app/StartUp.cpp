@@ -1,6 +1,8 @@
 #include "app/StartUp.h"
 
+#include "admin/SetDataUt.h"
 #include "app/CommandLine.h"
+#include "app/ConnectionFailureHook.h"
 #include "app/HomeFolder.h"
 #include "app/LgUt.h"
 #include "app/SingleInstance.h"
@@ -65,6 +67,11 @@ int runApplication(int argc, char* argv[])
     std::unique_ptr<ConsolePrompter> console;
     if (qEnvironmentVariableIsSet("SHOUPAI_NONINTERACTIVE"))
         console = std::make_unique<ConsolePrompter>();
+    else
+        setConnectionFailureHook([](Session& session) {
+            TSetDataFm screen(session);
+            screen.exec();
+        });
 
     SingleInstance instance;
     if (!instance.acquire()) {

@@ -1,5 +1,8 @@
 #include "floor/MainUt.h"
 
+#include "admin/AdminChangePassUt.h"
+#include "admin/AdminUt.h"
+#include "admin/DataClearUt.h"
 #include "app/Session.h"
 #include "billing/AddConsumeUt.h"
 #include "billing/CheckOutUt.h"
@@ -225,8 +228,14 @@ void TMainFm::buildMenus()
 
     QMenu* maintenance = menu(QStringLiteral("系统维护"));
     addEntry(maintenance, QStringLiteral("管理员设置"), disabledBy(Permission::Administration),
-             pending);
-    addEntry(maintenance, QStringLiteral("管理密码修改"), none, pending);
+             [this] {
+                 TAdminFm screen(m_session, this);
+                 runModal(screen);
+             });
+    addEntry(maintenance, QStringLiteral("管理密码修改"), none, [this] {
+        TAdminChangePassFm screen(m_session, this);
+        runModal(screen);
+    });
     addEntry(maintenance, QStringLiteral("会员密码修改"), none, pending);
     addEntry(maintenance, QStringLiteral("数据备份"), disabledBy(Permission::Backup),
              [this] { backupCommand(); });
@@ -248,7 +257,10 @@ void TMainFm::buildMenus()
     addEntry(maintenance, QStringLiteral("数据库设置"), disabledBy(Permission::Administration),
              pending);
     addEntry(maintenance, QStringLiteral("数据初始化"), disabledBy(Permission::DataClearing),
-             pending);
+             [this] {
+                 TDataClearFm screen(m_session, this);
+                 runModal(screen);
+             });
 
     QMenu* help = menu(QStringLiteral("帮助"));
     addEntry(help, QStringLiteral("帮助"), none, [this] { helpCommand(); });

@@ -38,6 +38,12 @@ QString Dialect::escapeLike(const QString& text)
     return escaped;
 }
 
+QString Dialect::lockTablesAgainstWriters(const QStringList& tables) const
+{
+    Q_UNUSED(tables);
+    return {};
+}
+
 QString Dialect::returning(const QString& column) const
 {
     return QStringLiteral(" returning ") + quote(column);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -54,6 +55,9 @@ public:
     QString returning(const QString& column) const;
     // Statement that starts a write transaction.
     virtual QString beginTransaction() const = 0;
+    // Statement that keeps other writers out of whole tables until commit, or
+    // empty where the write transaction already does (a file-level write lock).
+    virtual QString lockTablesAgainstWriters(const QStringList& tables) const;
     // The day or month of a date-time column as text ("2024-05-10", "2024-05"),
     // for grouping by calendar unit; both engines give the same text.
     virtual QString dateKey(const QString& expression, DateKey unit) const = 0;

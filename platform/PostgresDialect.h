@@ -15,6 +15,15 @@ public:
     bool isUniqueViolation(const QSqlError& error) const override;
     QString forUpdate() const override { return QStringLiteral(" for update"); }
     QString beginTransaction() const override { return QStringLiteral("BEGIN"); }
+    // Readers go on; a posting waits until the tables are emptied and committed.
+    QString lockTablesAgainstWriters(const QStringList& tables) const override
+    {
+        QStringList quoted;
+        for (const QString& table : tables)
+            quoted << quote(table);
+        return QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE")
+            .arg(quoted.join(QStringLiteral(", ")));
+    }
     QString dateKey(const QString& expression, DateKey unit) const override;
     QString moneyType() const override { return QStringLiteral("BIGINT"); }
     QString integerType() const override { return QStringLiteral("BIGINT"); }
