@@ -5,9 +5,14 @@
 #include "common/Prompter.h"
 #include "staff/FaGongZiUt.h"
 #include "staff/FwsGlUt.h"
+#include "staff/FwsTcMxUt.h"
+#include "staff/FwsTcTjUt.h"
+#include "staff/StaffSearchBar.h"
 #include "staff/YgDjUt.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -145,6 +150,43 @@ private slots:
         list.PayWage();
         QCOMPARE(opened, 0);
         QVERIFY(desk.prompter.shown().isEmpty());
+    }
+
+    void statisticsAndDetailScreens()
+    {
+        Desk desk;
+        addPostedLine(desk.db(), QStringLiteral("E1"), money(QStringLiteral("6")),
+                      QStringLiteral("1"), QDateTime(QDate(2001, 3, 4), QTime(8, 0)));
+        TFwsTcTjFm totals(desk.session);
+        // The opening covers every date; the pickers start on today.
+        QCOMPARE(totals.grid()->recordCount(), 1);
+        QCOMPARE(totals.fromDate()->date(), QDate::currentDate());
+        totals.Query();
+        QCOMPARE(desk.prompter.lastText(), QStringLiteral("没有找到符合条件的记录"));
+        QCOMPARE(totals.grid()->recordCount(), 0);
+        totals.fromDate()->setDate(QDate(2001, 3, 5));
+        totals.toDate()->setDate(QDate(2001, 3, 4));
+        totals.Query();
+        QCOMPARE(desk.prompter.lastText(), QStringLiteral("起始日期不能大于终止日期,请重新选择!"));
+        totals.fromDate()->setDate(QDate(2001, 3, 4));
+        desk.prompter.clear();
+        totals.Query();
+        QCOMPARE(totals.grid()->recordCount(), 1);
+        QVERIFY(desk.prompter.shown().isEmpty());
+
+        TFwsTcMxFm detail(desk.session);
+        QCOMPARE(detail.grid()->recordCount(), 1);
+        detail.Query();
+        QCOMPARE(desk.prompter.lastText(), QStringLiteral("请认真填写查询条件"));
+        detail.searchBar()->selector()->setEditText(QStringLiteral("tcyf=tcyf or 1"));
+        detail.searchBar()->valueBox()->setText(QStringLiteral("1"));
+        detail.Query();
+        QVERIFY(desk.prompter.lastText().contains(QStringLiteral("tcyf=tcyf or 1")));
+        QCOMPARE(detail.grid()->recordCount(), 1);
+        detail.searchBar()->selector()->setEditText(QStringLiteral("员工编号"));
+        detail.searchBar()->valueBox()->setText(QStringLiteral("E2"));
+        detail.Query();
+        QCOMPARE(desk.prompter.lastText(), QStringLiteral("没有找到符合条件的记录"));
     }
 
     void gradeScreenModes()
