@@ -95,11 +95,18 @@ BillReversal::Outcome BillReversal::reverse(qint64 headerId, const QDateTime& no
         return refused(Status::TagNotAvailable, tag, notAvailable);
 
     // Paid commission would be paid again once the lines are checked out anew.
-    const qint64 paid =
-        db.scalar(QStringLiteral("select count(*) from 结帐明细 where 单据号 = ? and "
-                                 "手牌号码 = ? and tcyf = ?"),
-                  {number, tag, QStringLiteral("1")})
-            .toLongLong();
+    // The lines are locked first, so a payment cannot mark them while they go.
+    qint64 paid = 0;
+    {
+        Rows lines = db.query(QStringLiteral("select tcyf from 结帐明细 where 单据号 = ? and "
+                                             "手牌号码 = ?") +
+                                  lock,
+                              {number, tag});
+        while (lines.next()) {
+            if (lines.text(QStringLiteral("tcyf")).trimmed() == u"1")
+                ++paid;
+        }
+    }
     if (paid > 0)
         return refused(Status::CommissionPaid, tag,
                        QStringLiteral("这笔结帐的员工提成已经发放,故无法完成撤销操作!"));

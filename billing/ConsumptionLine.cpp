@@ -75,13 +75,15 @@ AddedLine addConsumptionLine(Database& database, const ConsumptionLine& line)
     }
 
     const Money total = line.goods.price.times(line.quantity);
+    // A returned service takes its commission back, else it would be paid twice.
+    const Money commission = line.quantity < 0 ? -line.goods.commission : line.goods.commission;
     database.exec(
         QStringLiteral("insert into 手牌消费 (手牌号码, 商品名, 商品类型, 单价, 提成金额, "
                        "实际单价, 数量, 合计, 消费时间, 参与打折, 是否计时, 状态, 员工编号, "
                        "员工姓名, 营业员, 主手牌号) "
                        "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
         {line.tag, line.goods.name, line.goods.type, QVariant::fromValue(line.goods.price),
-         QVariant::fromValue(line.goods.commission), QVariant::fromValue(line.goods.price),
+         QVariant::fromValue(commission), QVariant::fromValue(line.goods.price),
          QVariant::fromValue<qlonglong>(line.quantity), QVariant::fromValue(total),
          line.addedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), added.discountFlag,
          QVariant::fromValue<qlonglong>(0), QStringLiteral("消费完毕"), line.employeeNumber,

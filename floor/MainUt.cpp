@@ -29,6 +29,11 @@
 #include "queries/ItemCountUt.h"
 #include "queries/SalesChartUt.h"
 #include "queries/XfCxUt.h"
+#include "staff/FwsGlUt.h"
+#include "staff/FwsTcMxUt.h"
+#include "staff/FwsTcTjUt.h"
+#include "staff/GongZiRecordUt.h"
+#include "staff/YgDjUt.h"
 
 #include <QAction>
 #include <QApplication>
@@ -219,12 +224,28 @@ void TMainFm::buildMenus()
     addEntry(members, QStringLiteral("充值记录统计"), none, pending);
 
     QMenu* staff = menu(QStringLiteral("员工管理"));
-    addEntry(staff, QStringLiteral("员工信息管理"), disabledBy(Permission::Employees), pending);
+    addEntry(staff, QStringLiteral("员工信息管理"), disabledBy(Permission::Employees), [this] {
+        TFwsGlFm screen(m_session, this);
+        screen.setModalRunner([this](QDialog& dialog) { return runModal(dialog); });
+        runModal(screen);
+    });
     addEntry(staff, QStringLiteral("员工等级设置"), refusedBy(Permission::Administration, noRight),
-             pending);
-    addEntry(staff, QStringLiteral("员工提成统计"), none, pending);
-    addEntry(staff, QStringLiteral("员工提成明细"), none, pending);
-    addEntry(staff, QStringLiteral("工资记录"), none, pending);
+             [this] {
+                 TYgDjFm screen(m_session, this);
+                 runModal(screen);
+             });
+    addEntry(staff, QStringLiteral("员工提成统计"), none, [this] {
+        TFwsTcTjFm screen(m_session, this);
+        runModal(screen);
+    });
+    addEntry(staff, QStringLiteral("员工提成明细"), none, [this] {
+        TFwsTcMxFm screen(m_session, this);
+        runModal(screen);
+    });
+    addEntry(staff, QStringLiteral("工资记录"), none, [this] {
+        TGongZiRecordFm screen(m_session, this);
+        runModal(screen);
+    });
 
     QMenu* maintenance = menu(QStringLiteral("系统维护"));
     addEntry(maintenance, QStringLiteral("管理员设置"), disabledBy(Permission::Administration),

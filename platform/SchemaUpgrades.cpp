@@ -35,6 +35,16 @@ const QList<UpgradeStep>& upgradeSteps()
          [](Database& database) {
              addIndex(database, QStringLiteral("员工工资表"), {QStringLiteral("员工编号")});
          }},
+        {3, QStringLiteral("unpaid commission summed from the index alone"),
+         [](Database& database) {
+             // The wider index serves every lookup the narrow one did.
+             const QString narrow = QStringLiteral("ix_结帐明细_员工编号");
+             database.exec(
+                 QStringLiteral("DROP INDEX IF EXISTS %1").arg(database.dialect().quote(narrow)));
+             addIndex(
+                 database, QStringLiteral("结帐明细"),
+                 {QStringLiteral("员工编号"), QStringLiteral("tcyf"), QStringLiteral("提成金额")});
+         }},
     };
     return steps;
 }
