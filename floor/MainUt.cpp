@@ -3,6 +3,7 @@
 #include "admin/AdminChangePassUt.h"
 #include "admin/AdminUt.h"
 #include "admin/DataClearUt.h"
+#include "admin/SetDataUt.h"
 #include "app/Session.h"
 #include "billing/AddConsumeUt.h"
 #include "billing/CheckOutUt.h"
@@ -276,7 +277,10 @@ void TMainFm::buildMenus()
                  runModal(screen);
              });
     addEntry(maintenance, QStringLiteral("数据库设置"), disabledBy(Permission::Administration),
-             pending);
+             [this] {
+                 TSetDataFm screen(m_session, this);
+                 runModal(screen);
+             });
     addEntry(maintenance, QStringLiteral("数据初始化"), disabledBy(Permission::DataClearing),
              [this] {
                  TDataClearFm screen(m_session, this);

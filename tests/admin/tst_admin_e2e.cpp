@@ -3,6 +3,7 @@
 #include "admin/AdminChangePassUt.h"
 #include "admin/AdminUt.h"
 #include "admin/DataClearUt.h"
+#include "admin/SetDataUt.h"
 #include "app/LgUt.h"
 #include "common/Prompter.h"
 #include "floor/MainUt.h"
@@ -11,7 +12,10 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTest>
 
 using namespace shoupai;
@@ -61,12 +65,25 @@ private slots:
                     admin->box(QStringLiteral("收银结算"))->setChecked(true);
                     admin->box(QStringLiteral("消费管理"))->setChecked(true);
                     admin->save();
+                    // The operator takes the own backup right away.
+                    admin->grid()->selectByKey(QStringLiteral("用户名"),
+                                               QStringLiteral("超级管理员"));
+                    admin->modify();
+                    admin->box(QStringLiteral("数据备份"))->setChecked(false);
+                    admin->save();
                     admin->quit();
                 }
                 return int(QDialog::Accepted);
             });
             QVERIFY(main.action(QStringLiteral("管理员设置"))->isEnabled());
             main.action(QStringLiteral("管理员设置"))->trigger();
+            // The flags read at login hold until the next login.
+            QCOMPARE(db.scalar(QStringLiteral("select 数据备份 from 管理员 where 用户名 = ?"),
+                               {QStringLiteral("超级管理员")})
+                         .toBool(),
+                     false);
+            QVERIFY(super->session().permissions.has(Permission::Backup));
+            QVERIFY(main.action(QStringLiteral("数据备份"))->isEnabled());
         }
         QVERIFY(!loggedIn(home, QStringLiteral("收银员"), QStringLiteral("1")));
 
@@ -96,6 +113,33 @@ private slots:
         auto super = loggedIn(home, QStringLiteral("超级管理员"), QStringLiteral("1"));
         QVERIFY(super);
         TMainFm main(super->session());
+        QVERIFY(!main.action(QStringLiteral("数据备份"))->isEnabled());
+
+        // The database settings open on the engine in use; leaving them writes nothing.
+        const auto iniText = [&home] {
+            QFile ini(QDir(home).filePath(QStringLiteral("system.ini")));
+            return ini.open(QIODevice::ReadOnly) ? ini.readAll() : QByteArray();
+        };
+        const QByteArray iniBefore = iniText();
+        QVERIFY(!iniBefore.isEmpty());
+        QStringList settingsShown;
+        main.setModalRunner([&settingsShown](QDialog& dialog) {
+            if (auto* settings = qobject_cast<TSetDataFm*>(&dialog)) {
+                settingsShown << (settings->fileButton()->isChecked()
+                                      ? QStringLiteral("SQLite")
+                                      : QStringLiteral("PostgreSQL"));
+                settings->quit();
+            }
+            return int(QDialog::Rejected);
+        });
+        QVERIFY(main.action(QStringLiteral("数据库设置"))->isEnabled());
+        main.action(QStringLiteral("数据库设置"))->trigger();
+        QCOMPARE(settingsShown,
+                 QStringList{testBackend() == Backend::Postgres ? QStringLiteral("PostgreSQL")
+                                                                : QStringLiteral("SQLite")});
+        QCOMPARE(prompter.lastText(), QStringLiteral("软件重启后生效!"));
+        QCOMPARE(iniText(), iniBefore);
+
         main.setModalRunner([&prompter](QDialog& dialog) {
             if (auto* clearing = qobject_cast<TDataClearFm*>(&dialog)) {
                 clearing->businessBox()->setChecked(true);

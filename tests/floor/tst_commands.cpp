@@ -133,6 +133,17 @@ void TestCommands::menusToolbarAndButtonsInOrder()
     ScreenRecorder screens(main);
     main.action(QStringLiteral("帐单查询"))->trigger();
     QCOMPARE(screens.opened(), QStringList{QStringLiteral("TCxJzJlFm")});
+
+    // The administration entries open their screens.
+    screens.clear();
+    const QStringList administration{"管理员设置", "管理密码修改", "数据库设置", "数据初始化"};
+    for (const QString& caption : administration) {
+        QVERIFY2(!pending.contains(caption), qPrintable(caption));
+        main.action(caption)->trigger();
+    }
+    QCOMPARE(screens.opened(),
+             (QStringList{"TAdminFm", "TAdminChangePassFm", "TSetDataFm", "TDataClearFm"}));
+    QCOMPARE(prompter.shown().size(), 0);
 }
 
 void TestCommands::eachGateForAnOperatorWithoutTheFlag()
@@ -150,6 +161,8 @@ void TestCommands::eachGateForAnOperatorWithoutTheFlag()
         {Permission::Administration, {"系统信息设置"}},
         {Permission::Backup, {"数据备份"}},
         {Permission::Restore, {"数据恢复"}},
+        {Permission::Administration, {"管理员设置", "数据库设置"}},
+        {Permission::DataClearing, {"数据初始化"}},
     };
     {
         Venue venue;
