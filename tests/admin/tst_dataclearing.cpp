@@ -1,8 +1,12 @@
 #include "TestDatabase.h"
 #include "admin/DataClearing.h"
 #include "billing/BillNumber.h"
+#include "billing/BillingTestKit.h"
 
 #include <QTest>
+#include <QThread>
+
+#include <thread>
 
 using namespace shoupai;
 using namespace shoupai::test;
@@ -130,6 +134,86 @@ private slots:
         QVERIFY(!db.inTransaction());
         QCOMPARE(countsOf(db, recordTables), before);
         QCOMPARE(rowsIn(db, QStringLiteral("日志")), 2);
+    }
+
+    // A checkout posted on one workstation while another clears the business
+    // records: the bill is kept or removed whole, never its header without its lines.
+    void aPostingRacingTheClearingKeepsItsBillWhole()
+    {
+        if (testBackend() != Backend::Postgres)
+            QSKIP("a SQLite writer holds the whole file");
+        for (const bool clearingFirst : {true, false}) {
+            SeededDatabase seeded;
+            Database& db = seeded.database();
+            QCOMPARE(openGroup(db, {QStringLiteral("A01")}, Money::fromUnits(30)), QString());
+            QCOMPARE(postCheckout(db, screenPost(db, QStringLiteral("A01"))).outcome,
+                     PostingResult::Outcome::Posted);
+            QCOMPARE(openGroup(db, {QStringLiteral("A02")}, Money::fromUnits(30)), QString());
+            QVERIFY(addLine(db, QStringLiteral("A02"),
+                            addGoods(db, QStringLiteral("套餐"), 50, QStringLiteral("洗浴")))
+                        .stored);
+            const qint64 openLines =
+                count(db, QStringLiteral("select count(*) from 手牌消费 where 主手牌号 = ?"),
+                      {QStringLiteral("A02")});
+            QVERIFY(openLines >= 1);
+            const CheckoutPost post = screenPost(db, QStringLiteral("A02"));
+
+            // Whoever starts first dwells inside its transaction: the clearing
+            // between its two deletes, the posting after writing its lines.
+            db.exec(QStringLiteral("create function dwell() returns trigger language plpgsql as "
+                                   "$$ begin perform pg_sleep(1); return null; end $$"));
+            db.exec(clearingFirst ? QStringLiteral("create trigger dwell after delete on 结帐管理 "
+                                                   "for each statement execute function dwell()")
+                                  : QStringLiteral("create trigger dwell after insert on 结帐明细 "
+                                                   "for each statement execute function dwell()"));
+
+            clr::Selection business;
+            business.business = true;
+            PostingResult posted;
+            QString failure;
+            std::thread first([&] {
+                try {
+                    auto workstation = seeded.openAnother();
+                    if (clearingFirst)
+                        clr::clear(*workstation, business, QStringLiteral("店长"));
+                    else
+                        posted = postCheckout(*workstation, post);
+                } catch (const DatabaseError& error) {
+                    failure = error.text();
+                }
+            });
+            bool dwelling = false;
+            for (int attempt = 0; attempt < 400 && !dwelling; ++attempt) {
+                dwelling = count(db, QStringLiteral("select count(*) from pg_stat_activity where "
+                                                    "datname = current_database() and "
+                                                    "wait_event = 'PgSleep'")) == 1;
+                if (!dwelling)
+                    QThread::msleep(10);
+            }
+            if (clearingFirst)
+                posted = postCheckout(db, post);
+            else
+                clr::clear(db, business, QStringLiteral("店长"));
+            first.join();
+            QVERIFY2(dwelling, "the first workstation never reached its pause");
+            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+            QCOMPARE(posted.outcome, PostingResult::Outcome::Posted);
+
+            const qint64 headers =
+                count(db, QStringLiteral("select count(*) from 结帐管理 where 单据号 = ?"),
+                      {posted.billNumber});
+            const qint64 lines =
+                count(db, QStringLiteral("select count(*) from 结帐明细 where 单据号 = ?"),
+                      {posted.billNumber});
+            // The second one waited for the first: a clearing that went first leaves
+            // the posting whole after it; a posting that went first is cleared whole.
+            QCOMPARE(headers, clearingFirst ? 1 : 0);
+            QCOMPARE(lines, clearingFirst ? openLines : 0);
+            QCOMPARE(count(db, QStringLiteral("select count(*) from 结帐管理 where 单据号 <> ?"),
+                           {posted.billNumber}),
+                     0);
+            QCOMPARE(count(db, QStringLiteral("select count(*) from 手牌消费")), 0);
+        }
     }
 };
 
