@@ -5,6 +5,7 @@
 #include "admin/DataClearUt.h"
 #include "admin/SetDataUt.h"
 #include "app/LgUt.h"
+#include "common/DataGrid.h"
 #include "common/Prompter.h"
 #include "floor/MainUt.h"
 #include "platform/PasswordHash.h"

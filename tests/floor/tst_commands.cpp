@@ -158,10 +158,9 @@ void TestCommands::eachGateForAnOperatorWithoutTheFlag()
         {Permission::Consumption, {"消费与结帐"}},
         {Permission::GuestRegistration, {"开单"}},
         {Permission::BusinessQueries, {"查询统计"}},
-        {Permission::Administration, {"系统信息设置"}},
+        {Permission::Administration, {"系统信息设置", "管理员设置", "数据库设置"}},
         {Permission::Backup, {"数据备份"}},
         {Permission::Restore, {"数据恢复"}},
-        {Permission::Administration, {"管理员设置", "数据库设置"}},
         {Permission::DataClearing, {"数据初始化"}},
     };
     {
