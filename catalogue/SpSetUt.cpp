@@ -13,6 +13,7 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace shoupai {

@@ -6,6 +6,7 @@
 #include "catalogue/TagStatus.h"
 #include "platform/Database.h"
 
+#include <QSet>
 #include <QTest>
 
 using namespace shoupai;
