@@ -23,9 +23,9 @@ using namespace formparts;
 namespace {
 const QString TagKey = QStringLiteral("手牌号码");
 const QString RoomKey = QStringLiteral("包厢类型");
-const QString AllTags = QStringLiteral("select * from 手牌管理 order by number, 手牌号码");
-const QString RoomTags =
-    QStringLiteral("select * from 手牌管理 where 所属包厢 = ? order by number, 手牌号码");
+// Listed by 序号, then by tag number (the grid's order).
+const QString AllTags = QStringLiteral("select * from 手牌管理");
+const QString RoomTags = QStringLiteral("select * from 手牌管理 where 所属包厢 = ?");
 
 QString deleteQuestion(const QString& name)
 {
@@ -46,6 +46,7 @@ TSpSetFm::TSpSetFm(Session& session, QWidget* parent) : QDialog(parent), m_sessi
     m_tags->setAccessibleName(tagGroup->title());
     m_tags->setKindTable(QStringLiteral("手牌管理"));
     m_tags->setKeyColumns({TagKey});
+    m_tags->model()->setDefaultOrder({QStringLiteral("number")});
     m_tags->setColumns({GridColumn::plain(TagKey, {}, 100),
                         GridColumn::plain(QStringLiteral("所属包厢"), {}, 100),
                         GridColumn::plain(QStringLiteral("手牌状态"), {}, 70),

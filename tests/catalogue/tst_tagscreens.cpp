@@ -58,6 +58,7 @@ private slots:
         QCOMPARE(tags->recordCount(), 31);
         QCOMPARE(tags->value(0, QStringLiteral("手牌号码")).toString(), QStringLiteral("0号"));
         QCOMPARE(tags->value(1, QStringLiteral("手牌号码")).toString(), QStringLiteral("A01"));
+        QCOMPARE(tags->value(16, QStringLiteral("手牌号码")).toString(), QStringLiteral("V01"));
         QCOMPARE(setup.roomGrid()->recordCount(), 3);
 
         QVERIFY(

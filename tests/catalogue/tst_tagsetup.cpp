@@ -310,6 +310,15 @@ private slots:
             db, QStringLiteral("A07"), QStringLiteral("可用"), QStringLiteral("停用"));
         QCOMPARE(taken.message, Occupied);
         QCOMPARE(stateOf(db, QStringLiteral("A07")), QStringLiteral("占用"));
+        // An open-bill row alone holds the tag too.
+        other->exec(
+            QStringLiteral("insert into 手牌开单 (手牌号码, 包厢类型, 主手牌号) values (?, ?, ?)"),
+            {QStringLiteral("A09"), QStringLiteral("大厅"), QStringLiteral("A09")});
+        QCOMPARE(tagstatus::changeState(db, QStringLiteral("A09"), QStringLiteral("可用"),
+                                        QStringLiteral("停用"))
+                     .message,
+                 Occupied);
+        QCOMPARE(stateOf(db, QStringLiteral("A09")), QStringLiteral("可用"));
         // Shown occupied, and "占用" asked for: refused before the database.
         QCOMPARE(tagstatus::changeState(db, QStringLiteral("A07"), QStringLiteral("占用"),
                                         QStringLiteral("可用"))
