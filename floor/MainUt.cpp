@@ -11,6 +11,8 @@
 #include "billing/FormParts.h"
 #include "billing/OpenDanUt.h"
 #include "billing/PosPrtSetUt.h"
+#include "catalogue/SpSetUt.h"
+#include "catalogue/SpStatusUt.h"
 #include "common/DataGrid.h"
 #include "common/Prompter.h"
 #include "common/ReportPreview.h"
@@ -210,7 +212,12 @@ void TMainFm::buildMenus()
     addEntry(system, QStringLiteral("商品项目管理"), disabledBy(Permission::Goods), pending);
     addEntry(system, QStringLiteral("商品类型设置"),
              refusedBy(Permission::GoodsTypes, QStringLiteral("没有权限!")), pending);
-    addEntry(system, QStringLiteral("手牌与包厢设置"), disabledBy(Permission::Tags), pending);
+    addEntry(system, QStringLiteral("手牌与包厢设置"), disabledBy(Permission::Tags), [this] {
+        TSpSetFm screen(m_session, this);
+        screen.setModalRunner([this](QDialog& dialog) { return runModal(dialog); });
+        connect(&screen, &TSpSetFm::closedAfterSetup, this, &TMainFm::ReloadRoomTypes);
+        runModal(screen);
+    });
 
     QMenu* stock = menu(QStringLiteral("库存管理"));
     stock->menuAction()->setVisible(false);
@@ -520,7 +527,12 @@ void TMainFm::buildPopup()
         [this] { popupCheckoutCommand(); }, true);
     addEntry(
         m_popup, reserveCaption, Gate{}, [] {}, true);
-    addEntry(m_popup, changeStateCaption, Gate{}, {});
+    addEntry(m_popup, changeStateCaption, Gate{}, [this] {
+        if (selectedTag().isEmpty())
+            return;
+        TSpStatusFm screen(m_session, *this, this);
+        runModal(screen);
+    });
     addEntry(
         m_popup, cancelCaption, Gate{}, [this] { cancelBillCommand(); }, true);
 }

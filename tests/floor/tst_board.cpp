@@ -264,7 +264,7 @@ void TestBoard::popupEnablingByStateAndPermission()
             {QStringLiteral("结    帐"), checkout}, {QStringLiteral("预    定"), reserve},
             {QStringLiteral("修改状态"), change},   {QStringLiteral("撤单"), cancel}};
     };
-    // The tag state screen is not part of the program yet, so "修改状态" stays off.
+    // "修改状态" is offered on every tile that no bill occupies.
     {
         Venue venue;
         openBill(venue.db(), QStringLiteral("A03"), QStringLiteral("A03"));
@@ -275,15 +275,15 @@ void TestBoard::popupEnablingByStateAndPermission()
         TMainFm main(venue.session());
         QCOMPARE(popupState(main), expect(false, false, false, false, false, false));
         QVERIFY(main.selectTile(QStringLiteral("A01")));
-        QCOMPARE(popupState(main), expect(true, false, false, true, false, false));
+        QCOMPARE(popupState(main), expect(true, false, false, true, true, false));
         QVERIFY(main.selectTile(QStringLiteral("A03")));
         main.ShowSelectedLines();
         QCOMPARE(popupState(main), expect(false, true, true, false, false, true));
         QCOMPARE(main.panelText(QStringLiteral("消费金额:")), QStringLiteral("10"));
         QVERIFY(main.selectTile(QStringLiteral("A04")));
-        QCOMPARE(popupState(main), expect(true, false, false, false, false, false));
+        QCOMPARE(popupState(main), expect(true, false, false, false, true, false));
         QVERIFY(main.selectTile(QStringLiteral("A15")));
-        QCOMPARE(popupState(main), expect(false, false, false, false, false, false));
+        QCOMPARE(popupState(main), expect(false, false, false, false, true, false));
         // The hidden entries are in the menu and never shown.
         for (const char16_t* caption : {u"结    帐", u"预    定", u"撤单"})
             QVERIFY(!main.popupAction(QString::fromUtf16(caption))->isVisible());
@@ -297,7 +297,7 @@ void TestBoard::popupEnablingByStateAndPermission()
         ScriptedPrompter prompter;
         TMainFm main(venue.session());
         QVERIFY(main.selectTile(QStringLiteral("A01")));
-        QCOMPARE(popupState(main), expect(false, false, false, true, false, false));
+        QCOMPARE(popupState(main), expect(false, false, false, true, true, false));
         QVERIFY(main.selectTile(QStringLiteral("A03")));
         // "撤单" is refused when chosen, not disabled.
         QCOMPARE(popupState(main), expect(false, false, false, false, false, true));
