@@ -40,6 +40,7 @@ TXmAddChaXunFm::TXmAddChaXunFm(Session& session, QWidget* parent)
     for (QDateEdit* date : {m_from, m_to}) {
         date->setCalendarPopup(true);
         date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        date->setMinimumWidth(120);
         date->setEnabled(false);
     }
     connect(m_byDate, &QCheckBox::toggled, this, [this](bool on) {

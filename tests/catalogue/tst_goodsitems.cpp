@@ -21,6 +21,7 @@ private slots:
     void addWritesTheItemAndItsOpeningPurchaseTogether();
     void addScreenShowsStockFieldsForStockTypesOnly();
     void editGuardsTheStockAndNeedsThePermission();
+    void listCommandsCheckTheirPermissions();
 };
 
 void TestGoodsItems::initialsGoCharacterByCharacter()
@@ -29,8 +30,8 @@ void TestGoodsItems::initialsGoCharacterByCharacter()
     // A Latin letter does not shift the characters after it.
     QCOMPARE(goodsitems::initialsOf(QStringLiteral("A洗")), QStringLiteral("AX"));
     QCOMPARE(goodsitems::initialsOf(QStringLiteral("A洗发水")), QStringLiteral("AXFS"));
-    // Odd byte length: a digit and a blank between characters contribute nothing.
-    const QString odd = QStringLiteral("可乐 1瓶");
+    // Odd byte length: a digit between characters contributes nothing.
+    const QString odd = QStringLiteral("可乐1瓶");
     QCOMPARE(gbk::byteLength(odd) % 2, 1);
     QCOMPARE(goodsitems::initialsOf(odd), QStringLiteral("KLP"));
     // Only A to Z are stored, whatever was typed.
@@ -257,6 +258,49 @@ void TestGoodsItems::editGuardsTheStockAndNeedsThePermission()
     db.exec(QStringLiteral("delete from 商品库 where ID = ?"), {cola.id});
     gone.Save();
     QCOMPARE(v.prompter.lastText(), goodsitems::Gone);
+}
+
+void TestGoodsItems::listCommandsCheckTheirPermissions()
+{
+    Venue v;
+    Database& db = v.database();
+    TXmFm list(v.session);
+    QStringList opened;
+    list.setModalRunner([&](QDialog& dialog) {
+        opened << dialog.objectName();
+        return int(QDialog::Rejected);
+    });
+    QVERIFY(list.grid()->selectByKey(QStringLiteral("ID"), keyOf(db, QStringLiteral("可乐"))));
+
+    v.session.permissions.set(Permission::DeleteGoods, false);
+    v.session.permissions.set(Permission::StockPurchase, false);
+    list.Delete();
+    QCOMPARE(v.prompter.lastText(), QStringLiteral("没有权限"));
+    list.Purchase();
+    QCOMPARE(v.prompter.lastText(), QStringLiteral("没有权限"));
+    QVERIFY(opened.isEmpty());
+    QCOMPARE(v.prompter.unanswered(), 0);
+
+    v.session.permissions.set(Permission::DeleteGoods, true);
+    v.session.permissions.set(Permission::StockPurchase, true);
+    list.Purchase();
+    QCOMPARE(opened, QStringList{QStringLiteral("TXmAddRdFm")});
+    // The purchase gate stops an item whose type keeps no stock.
+    QVERIFY(list.grid()->selectByKey(QStringLiteral("ID"), keyOf(db, QStringLiteral("洗浴"))));
+    list.Purchase();
+    QCOMPARE(v.prompter.lastText(), QStringLiteral("该商品没有库存属性,不能进货!"));
+    QCOMPARE(opened.size(), 1);
+
+    // Delete asks first; No keeps the item, Yes removes it and the list follows.
+    QVERIFY(list.grid()->selectByKey(QStringLiteral("ID"), keyOf(db, QStringLiteral("可乐"))));
+    list.Delete();
+    QCOMPARE(v.prompter.lastText(), QStringLiteral("您是否要删除\" 可乐\""));
+    QVERIFY(keyOf(db, QStringLiteral("可乐")) > 0);
+    const qint64 shown = list.grid()->recordCount();
+    v.prompter.queueAnswer(true);
+    list.Delete();
+    QCOMPARE(keyOf(db, QStringLiteral("可乐")), qint64(0));
+    QCOMPARE(list.grid()->recordCount(), shown - 1);
 }
 
 QTEST_MAIN(TestGoodsItems)

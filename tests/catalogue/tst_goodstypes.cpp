@@ -138,7 +138,7 @@ void TestGoodsTypes::openLineKeepsItsDiscountFlagThroughCheckout()
         qint64(1));
 
     // Checkout at 80%: the first line is discounted, the later one is not.
-    applyDiscount(db, QStringLiteral("A01"), *Money::parse(QStringLiteral("0.8")));
+    checkoutgroup::applyDiscount(db, QStringLiteral("A01"), *Money::parse(QStringLiteral("0.8")));
     QCOMPARE(money(db, QStringLiteral("select sum(合计) from 手牌消费 where 主手牌号 = ?"),
                    {QStringLiteral("A01")}),
              Money::fromUnits(180));
