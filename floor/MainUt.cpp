@@ -13,6 +13,9 @@
 #include "billing/PosPrtSetUt.h"
 #include "catalogue/SpSetUt.h"
 #include "catalogue/SpStatusUt.h"
+#include "catalogue/XmAddChaXunUt.h"
+#include "catalogue/XmKindUt.h"
+#include "catalogue/XmUt.h"
 #include "common/DataGrid.h"
 #include "common/Prompter.h"
 #include "common/ReportPreview.h"
@@ -201,7 +204,10 @@ void TMainFm::buildMenus()
         TItemCountFm screen(m_session, this);
         runModal(screen);
     });
-    addEntry(queries, QStringLiteral("进货记录统计"), none, pending);
+    addEntry(queries, QStringLiteral("进货记录统计"), none, [this] {
+        TXmAddChaXunFm screen(m_session, this);
+        runModal(screen);
+    });
     addEntry(queries, QStringLiteral("营业图表"), none, [this] {
         TSalesChartFm screen(m_session, this);
         screen.Draw();
@@ -209,9 +215,13 @@ void TMainFm::buildMenus()
     });
 
     QMenu* system = menu(QStringLiteral("系统管理"));
-    addEntry(system, QStringLiteral("商品项目管理"), disabledBy(Permission::Goods), pending);
+    addEntry(system, QStringLiteral("商品项目管理"), disabledBy(Permission::Goods),
+             [this] { catalogueCommand(); });
     addEntry(system, QStringLiteral("商品类型设置"),
-             refusedBy(Permission::GoodsTypes, QStringLiteral("没有权限!")), pending);
+             refusedBy(Permission::GoodsTypes, QStringLiteral("没有权限!")), [this] {
+                 TXmKindFm screen(m_session, this);
+                 runModal(screen);
+             });
     addEntry(system, QStringLiteral("手牌与包厢设置"), disabledBy(Permission::Tags), [this] {
         TSpSetFm screen(m_session, this);
         screen.setModalRunner([this](QDialog& dialog) { return runModal(dialog); });
@@ -342,7 +352,8 @@ void TMainFm::buildToolBar()
     button(
         QStringLiteral("xxx"), QStringLiteral("checkOutButton"), Permission::CashierCheckout,
         [this] { checkoutCommand(); }, true);
-    button(QStringLiteral("商品项目"), QStringLiteral("goodsButton"), Permission::Goods, pending);
+    button(QStringLiteral("商品项目"), QStringLiteral("goodsButton"), Permission::Goods,
+           [this] { catalogueCommand(); });
     button(QStringLiteral("会员管理"), QStringLiteral("membersButton"), Permission::Members,
            pending);
     button(QStringLiteral("系统提示"), QStringLiteral("reminderButton"), std::nullopt, [] {
@@ -1192,6 +1203,13 @@ void TMainFm::backupAndExit()
     }
     db.close();
     terminate();
+}
+
+void TMainFm::catalogueCommand()
+{
+    TXmFm screen(m_session, this);
+    screen.setModalRunner([this](QDialog& dialog) { return runModal(dialog); });
+    runModal(screen);
 }
 
 void TMainFm::helpCommand()

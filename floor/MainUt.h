@@ -79,6 +79,7 @@ public:
     void restoreCommand();
     void exitCommand();
     void helpCommand();
+    void catalogueCommand();
 
     // The entry or toolbar button with this caption (entries and buttons
     // first, then the menus themselves).
