@@ -32,6 +32,9 @@ TLgFm::TLgFm(const QString& homeFolder, QWidget* parent)
 {
     setObjectName(QStringLiteral("TLgFm"));
     m_session.start(homeFolder);
+    // The card service lives as long as this form: system.ini [IcCard] picks its reader.
+    IcSelectDevice(m_session.config().read(QStringLiteral("IcCard"), QStringLiteral("device")),
+                   m_session.homeFolder());
     buildLayout();
 }
 
@@ -68,7 +71,10 @@ void TLgFm::buildLayout()
     m_icReaderBox = new QCheckBox(QStringLiteral("启动IC读卡器"), this);
     m_icReaderBox->setObjectName(QStringLiteral("icReaderBox"));
     m_icReaderBox->setAccessibleName(m_icReaderBox->text());
-    m_icReaderBox->setChecked(false);
+    // Still hidden: an installation turns the reader on in system.ini [IcCard] reader=1.
+    m_icReaderBox->setChecked(
+        m_session.config().read(QStringLiteral("IcCard"), QStringLiteral("reader")).trimmed() ==
+        u"1");
     m_icReaderBox->hide();
 
     m_okButton = new QPushButton(QStringLiteral("确定"), this);

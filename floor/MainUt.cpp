@@ -29,6 +29,8 @@
 #include "floor/FileChooser.h"
 #include "floor/SysInfoUt.h"
 #include "floor/TagState.h"
+#include "members/IcCard.h"
+#include "members/SeticmUt.h"
 #include "queries/CountMingXiUt.h"
 #include "queries/CountProfitUt.h"
 #include "queries/HYConsumeCxUt.h"
@@ -58,6 +60,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
@@ -280,7 +283,16 @@ void TMainFm::buildMenus()
              [this] { backupCommand(); });
     addEntry(maintenance, QStringLiteral("数据恢复"), disabledBy(Permission::Restore),
              [this] { restoreCommand(); });
-    addEntry(maintenance, QStringLiteral("IC卡设备设置"), none, pending, true);
+    // Hidden unless the installation asks for it (system.ini [IcCard] menu=1).
+    addEntry(
+        maintenance, QStringLiteral("IC卡设备设置"), none,
+        [this] {
+            if (!m_seticm)
+                m_seticm = new TSeticmFm(m_session, this);
+            runModal(*m_seticm);
+        },
+        m_session.config().read(QStringLiteral("IcCard"), QStringLiteral("menu")).trimmed() !=
+            u"1");
     addEntry(maintenance, QStringLiteral("系统信息设置"), disabledBy(Permission::Administration),
              [this] {
                  TSysInfoFm screen(m_session, this);
@@ -1248,6 +1260,15 @@ void TMainFm::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+void TMainFm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // Shown by the program (not restored by the desktop): with the reader flag
+    // set at login, the card reader is opened.
+    if (!event->spontaneous() && m_session.icReaderEnabled)
+        IcInit();
 }
 
 } // namespace shoupai

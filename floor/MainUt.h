@@ -32,6 +32,7 @@ namespace shoupai {
 
 class DataGrid;
 class Session;
+class TSeticmFm;
 
 // The main window: the tag board (room-type tabs, tiles, side panel, lines of
 // open bills) and every menu, toolbar and popup command of the system.
@@ -125,6 +126,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     struct Gate
@@ -193,6 +195,7 @@ private:
     QString m_lastBackupName;
     bool m_exiting = false;
     bool m_tickFailing = false;
+    TSeticmFm* m_seticm = nullptr; // one for the run: its log keeps its content
 };
 
 } // namespace shoupai
