@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 using namespace shoupai;
 using namespace shoupai::test;
 

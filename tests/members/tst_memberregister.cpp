@@ -4,6 +4,7 @@
 #include "members/MemberTypes.h"
 
 #include <QTest>
+#include <QThread>
 
 #include <thread>
 

@@ -8,6 +8,7 @@
 #include "members/HyChangePassUt.h"
 #include "members/MemberAddUt.h"
 #include "members/MemberUt.h"
+#include "platform/PasswordHash.h"
 
 #include <QAction>
 #include <QComboBox>
