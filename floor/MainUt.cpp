@@ -29,7 +29,11 @@
 #include "floor/FileChooser.h"
 #include "floor/SysInfoUt.h"
 #include "floor/TagState.h"
+#include "members/ChongZhiRecordUt.h"
+#include "members/HyChangePassUt.h"
 #include "members/IcCard.h"
+#include "members/MemBerTypeUt.h"
+#include "members/MemberUt.h"
 #include "members/SeticmUt.h"
 #include "queries/CountMingXiUt.h"
 #include "queries/CountProfitUt.h"
@@ -236,13 +240,20 @@ void TMainFm::buildMenus()
     stock->menuAction()->setVisible(false);
 
     QMenu* members = menu(QStringLiteral("会员管理"));
-    addEntry(members, QStringLiteral("会员信息管理"), disabledBy(Permission::Members), pending);
-    addEntry(members, QStringLiteral("会员类型管理"), disabledBy(Permission::Members), pending);
+    addEntry(members, QStringLiteral("会员信息管理"), disabledBy(Permission::Members),
+             [this] { membersCommand(); });
+    addEntry(members, QStringLiteral("会员类型管理"), disabledBy(Permission::Members), [this] {
+        TMemBerTypeFm screen(m_session, this);
+        runModal(screen);
+    });
     addEntry(members, QStringLiteral("会员消费查询"), none, [this] {
         THYConsumeCXFm screen(m_session, this);
         runModal(screen);
     });
-    addEntry(members, QStringLiteral("充值记录统计"), none, pending);
+    addEntry(members, QStringLiteral("充值记录统计"), none, [this] {
+        TChongZhiRecordFm screen(m_session, this);
+        runModal(screen);
+    });
 
     QMenu* staff = menu(QStringLiteral("员工管理"));
     addEntry(staff, QStringLiteral("员工信息管理"), disabledBy(Permission::Employees), [this] {
@@ -278,7 +289,10 @@ void TMainFm::buildMenus()
         TAdminChangePassFm screen(m_session, this);
         runModal(screen);
     });
-    addEntry(maintenance, QStringLiteral("会员密码修改"), none, pending);
+    addEntry(maintenance, QStringLiteral("会员密码修改"), none, [this] {
+        THYChangePassFm screen(m_session, this);
+        runModal(screen);
+    });
     addEntry(maintenance, QStringLiteral("数据备份"), disabledBy(Permission::Backup),
              [this] { backupCommand(); });
     addEntry(maintenance, QStringLiteral("数据恢复"), disabledBy(Permission::Restore),
@@ -367,13 +381,20 @@ void TMainFm::buildToolBar()
     button(QStringLiteral("商品项目"), QStringLiteral("goodsButton"), Permission::Goods,
            [this] { catalogueCommand(); });
     button(QStringLiteral("会员管理"), QStringLiteral("membersButton"), Permission::Members,
-           pending);
+           [this] { membersCommand(); });
     button(QStringLiteral("系统提示"), QStringLiteral("reminderButton"), std::nullopt, [] {
         Prompter::current().inform(QStringLiteral("为了您的数据安全 请注意备份您的数据！"));
     });
     button(
         QStringLiteral("退出系统"), QStringLiteral("exitButton"), std::nullopt,
         [this] { exitCommand(); }, false, OutOfServicePicture);
+}
+
+void TMainFm::membersCommand()
+{
+    TMemberFm screen(m_session, this);
+    screen.setModalRunner([this](QDialog& dialog) { return runModal(dialog); });
+    runModal(screen);
 }
 
 QLabel* TMainFm::addPanelLine(QFormLayout* form, const QString& caption, const char* name)

@@ -81,6 +81,8 @@ public:
     void exitCommand();
     void helpCommand();
     void catalogueCommand();
+    // "会员信息管理" and the "会员管理" button.
+    void membersCommand();
 
     // The entry or toolbar button with this caption (entries and buttons
     // first, then the menus themselves).
