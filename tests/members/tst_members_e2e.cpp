@@ -6,13 +6,17 @@
 #include "members/ChongZhiRecordUt.h"
 #include "members/ChongZhiUt.h"
 #include "members/HyChangePassUt.h"
+#include "members/IcCard.h"
 #include "members/MemberAddUt.h"
 #include "members/MemberUt.h"
 #include "platform/PasswordHash.h"
+#include "platform/SimulatedIcReader.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace shoupai;
@@ -32,6 +36,14 @@ void TestMembersEndToEnd::addRechargeChangePasswordAndPayByCard()
     TMainFm main(venue.session);
     QString step;
     QMap<QString, QString> seen;
+    // A blank card in the simulated reader: the add screen writes the number on it,
+    // and checkout reads it back.
+    QTemporaryDir folder;
+    auto owned = std::make_unique<SimulatedIcReader>(folder.filePath(QStringLiteral("iccard.img")));
+    SimulatedIcReader& reader = *owned;
+    IcUseReader(std::move(owned));
+    IcInit();
+    QVERIFY(reader.insertCard(QByteArray(SimulatedIcReader::MemorySize, '\0')));
 
     main.setModalRunner([&](QDialog& dialog) {
         if (auto* list = qobject_cast<TMemberFm*>(&dialog)) {
@@ -50,6 +62,7 @@ void TestMembersEndToEnd::addRechargeChangePasswordAndPayByCard()
             add->cardBox()->setText(QStringLiteral(" V100 "));
             add->nameBox()->setText(QStringLiteral("周会员"));
             add->typeBox()->setCurrentText(QStringLiteral("金卡"));
+            add->WriteCard();
             add->Save();
             return add->result();
         } else if (auto* recharge = qobject_cast<TChongZhiFm*>(&dialog)) {
@@ -79,17 +92,22 @@ void TestMembersEndToEnd::addRechargeChangePasswordAndPayByCard()
     QCOMPARE(seen.value(QStringLiteral("balanceShown")), QStringLiteral("200"));
     QCOMPARE(seen.value(QStringLiteral("records")), QStringLiteral("1"));
     QCOMPARE(venue.prompter.texts(),
-             (QStringList{QStringLiteral("保存成功!"), QStringLiteral("充值成功！"),
-                          QStringLiteral("修改成功！")}));
+             (QStringList{QStringLiteral("写卡成功!"), QStringLiteral("保存成功!"),
+                          QStringLiteral("充值成功！"), QStringLiteral("修改成功！")}));
 
     // A bill of 100 for the gold member (0.8): the card pays 80 after the new password.
     GoodsItem massage = addGoods(db, QStringLiteral("测试按摩"), 100, QStringLiteral("洗浴"));
     QVERIFY(openGroup(db, {QStringLiteral("A01")}, Money()).isEmpty());
     QVERIFY(addLine(db, QStringLiteral("A01"), massage).stored);
+    QCOMPARE(reader.memory().mid(32, 5), QByteArray("V100\0")); // trimmed on the card
+    venue.session.icReaderEnabled = true;
     TCheckOutFm checkout(venue.session, venue.board, QStringLiteral("A01"));
     checkout.show();
     QVERIFY(QTest::qWaitForWindowExposed(&checkout));
-    checkout.cardEdit()->setText(QStringLiteral("V100"));
+    const int beepsBefore = reader.beeps();
+    checkout.readCardButton()->click();
+    QCOMPARE(checkout.cardEdit()->text(), QStringLiteral("V100"));
+    QCOMPARE(reader.beeps(), beepsBefore + 1);
     QTest::keyClick(checkout.cardEdit(), Qt::Key_Return);
     QCOMPARE(checkout.passwordEdit()->text(), QString()); // no longer the initial one
     QTest::keyClicks(checkout.passwordEdit(), QStringLiteral("8888"));
@@ -115,6 +133,7 @@ void TestMembersEndToEnd::addRechargeChangePasswordAndPayByCard()
     QCOMPARE(record.money(QStringLiteral("充值金额")), Money::fromUnits(200));
     QCOMPARE(record.text(QStringLiteral("会员类型")), QStringLiteral("金卡"));
     QCOMPARE(record.text(QStringLiteral("营业员")), QStringLiteral("收银员甲"));
+    IcUseReader(nullptr);
 }
 
 QTEST_MAIN(TestMembersEndToEnd)
