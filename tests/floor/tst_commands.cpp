@@ -123,11 +123,11 @@ void TestCommands::menusToolbarAndButtonsInOrder()
     // What waits for its screen is disabled even with every flag.
     const QStringList pending = main.pendingEntries();
     for (const char* caption : {"进货记录统计", "商品项目管理", "商品类型设置",
-                                "EXCEL导入", "会员信息管理", "修改状态", "商品项目"})
+                                "会员信息管理", "修改状态", "商品项目"})
         QVERIFY2(pending.contains(QString::fromUtf8(caption)), caption);
     for (const char* caption : {"帐单查询", "当前消费查询", "营业图表", "数据备份", "数据恢复", "系统信息设置", "POS打印机设置",
                                 "帮助", "关于", "开单", "系统提示", "退出系统", "员工信息管理", "员工等级设置",
-                                "员工提成统计", "员工提成明细", "工资记录"})
+                                "员工提成统计", "员工提成明细", "工资记录", "EXCEL导入"})
         QVERIFY2(!pending.contains(QString::fromUtf8(caption)), caption);
 
     ScreenRecorder screens(main);
