@@ -190,8 +190,10 @@ QStringList sharedStrings(const Package& package, const QString& part)
 bool isDateFormatCode(QString code)
 {
     // Quoted text, escaped characters and [colour]/[locale] sections are not
-    // date parts.
-    static const QRegularExpression literal(QStringLiteral(R"("[^"]*"|\\.|\[[^\]]*\])"));
+    // date parts; elapsed-time sections like [h] are kept, they mark a time.
+    static const QRegularExpression literal(
+        QStringLiteral(R"("[^"]*"|\\.|\[(?![hms]+\])[^\]]*\])"),
+        QRegularExpression::CaseInsensitiveOption);
     code.remove(literal);
     code = code.toLower();
     if (code.contains(u'y') || code.contains(u'd'))
