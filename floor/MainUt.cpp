@@ -11,6 +11,7 @@
 #include "billing/FormParts.h"
 #include "billing/OpenDanUt.h"
 #include "billing/PosPrtSetUt.h"
+#include "catalogue/InExcelDataUt.h"
 #include "catalogue/SpSetUt.h"
 #include "catalogue/SpStatusUt.h"
 #include "catalogue/XmAddChaXunUt.h"
@@ -313,7 +314,10 @@ void TMainFm::buildMenus()
                  runModal(screen);
              });
     addEntry(maintenance, QStringLiteral("EXCEL导入"),
-             refusedBy(Permission::Administration, noRight), pending);
+             refusedBy(Permission::Administration, noRight), [this] {
+                 TInExcelDataFm screen(m_session, this);
+                 runModal(screen);
+             });
     addEntry(maintenance, QStringLiteral("POS打印机设置"),
              refusedBy(Permission::Administration, noRight), [this] {
                  TPosPrtSetFm screen(m_session, this);
