@@ -43,6 +43,8 @@ void TestMembersEndToEnd::addRechargeChangePasswordAndPayByCard()
     SimulatedIcReader& reader = *owned;
     IcUseReader(std::move(owned));
     IcInit();
+    QCOMPARE(venue.prompter.texts(), QStringList{QStringLiteral("设备初始化成功!")});
+    venue.prompter.clear();
     QVERIFY(reader.insertCard(QByteArray(SimulatedIcReader::MemorySize, '\0')));
 
     main.setModalRunner([&](QDialog& dialog) {
@@ -99,7 +101,7 @@ void TestMembersEndToEnd::addRechargeChangePasswordAndPayByCard()
     GoodsItem massage = addGoods(db, QStringLiteral("测试按摩"), 100, QStringLiteral("洗浴"));
     QVERIFY(openGroup(db, {QStringLiteral("A01")}, Money()).isEmpty());
     QVERIFY(addLine(db, QStringLiteral("A01"), massage).stored);
-    QCOMPARE(reader.memory().mid(32, 5), QByteArray("V100\0")); // trimmed on the card
+    QCOMPARE(reader.memory().mid(32, 5), QByteArray("V100\0", 5)); // trimmed on the card
     venue.session.icReaderEnabled = true;
     TCheckOutFm checkout(venue.session, venue.board, QStringLiteral("A01"));
     checkout.show();
