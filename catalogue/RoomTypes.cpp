@@ -2,6 +2,7 @@
 
 #include "platform/Database.h"
 
+#include <cmath>
 #include <optional>
 
 namespace shoupai::roomtypes {
@@ -25,7 +26,8 @@ std::optional<QVariant> capacity(const QString& text)
         return QVariant(QMetaType::fromType<double>());
     bool ok = false;
     const double value = text.toDouble(&ok);
-    if (!ok || value < 0)
+    // toDouble takes "nan" and "inf" as numbers; a capacity must be a real count.
+    if (!ok || !std::isfinite(value) || value < 0)
         return std::nullopt;
     return QVariant(value);
 }

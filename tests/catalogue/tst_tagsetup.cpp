@@ -354,6 +354,14 @@ private slots:
         for (const QString& bad : {QStringLiteral("-1"), QStringLiteral("abc")})
             QCOMPARE(roomtypes::saveRoomType(db, {}, room(QStringLiteral("桑拿"), bad)).message,
                      QStringLiteral("门票价格必须是不小于0的数字!"));
+        // "nan" and "inf" read as numbers to the text conversion; they are not capacities.
+        for (const QString& bad :
+             {QStringLiteral("-2"), QStringLiteral("nan"), QStringLiteral("inf")}) {
+            RoomTypeRecord r = room(QStringLiteral("桑拿"), {});
+            r.capacity = bad;
+            QCOMPARE(roomtypes::saveRoomType(db, {}, r).message,
+                     QStringLiteral("容纳人数必须是不小于0的数字!"));
+        }
         QCOMPARE(countOf(db, QStringLiteral("select count(*) from 包厢类型")), 3);
 
         // An empty price is 0; a price with cents is kept exactly.
