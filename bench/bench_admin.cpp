@@ -5,42 +5,18 @@
 
 #include "admin/Administrators.h"
 #include "admin/DataClearing.h"
-#include "app/Session.h"
 #include "common/Prompter.h"
 #include "platform/Database.h"
 #include "platform/PasswordHash.h"
 #include "support/BareQuery.h"
 #include "support/BenchReport.h"
-#include "support/SyntheticHistory.h"
+#include "support/HistoryVenue.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTextStream>
 
-#include <algorithm>
-
 using namespace shoupai;
-
-namespace {
-
-bool writeIni(const QString& folder)
-{
-    QFile ini(QDir(folder).filePath(QStringLiteral("system.ini")));
-    if (!ini.open(QIODevice::WriteOnly))
-        return false;
-    ini.write("[part1]\nabc=a\ncsaccess=Provider=SQLite;Data Source=data.db\n");
-    return true;
-}
-
-double elapsedMs(const QElapsedTimer& timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -49,27 +25,20 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ConsolePrompter prompter;
 
-    const QString shared = bench::syntheticHistorySqlite();
-    if (shared.isEmpty()) {
-        QTextStream(stderr) << "no synthetic history\n";
+    // Two copies, made before anything is timed: one for the floor, one for the program.
+    bench::HistoryCopy floorCopy;
+    if (!floorCopy.copied()) {
+        QTextStream(stderr) << floorCopy.failure() << "\n";
         return 1;
     }
-    // Two copies, made before anything is timed: one for the program, one for the floor.
-    QTemporaryDir home;
-    QTemporaryDir floorHome;
-    const QString path = QDir(home.path()).filePath(QStringLiteral("data.db"));
-    const QString floorPath = QDir(floorHome.path()).filePath(QStringLiteral("data.db"));
-    if (!QFile::copy(shared, path) || !QFile::copy(shared, floorPath) || !writeIni(home.path())) {
-        QTextStream(stderr) << "cannot copy the synthetic history\n";
+    bench::HistoryVenue venue(bench::VenueSetup()
+                                  .as(administrators::SuperAdministrator)
+                                  .withoutPermissions()
+                                  .notUpgraded());
+    if (!venue.ready())
         return 1;
-    }
-
-    Session session;
-    session.start(home.path());
-    session.operatorName = administrators::SuperAdministrator;
-    Database& db = session.database();
-    if (!db.isOpen())
-        return 1;
+    Session& session = venue.session();
+    Database& db = venue.database();
 
     // One hash at the program's cost, and a new administrator saved (its hash included).
     {
@@ -89,8 +58,7 @@ int main(int argc, char** argv)
             [] {}, [] { passwordhash::hash(QStringLiteral("2863")); });
         bench::report(QStringLiteral("password_hash_ms"), save.floor, QStringLiteral("ms"));
         bench::report(QStringLiteral("admin_save_ms"), save.figure, QStringLiteral("ms"));
-        bench::report(QStringLiteral("admin_save_ratio"), save.figure / std::max(save.floor, 0.001),
-                      QStringLiteral("x"));
+        bench::reportRatio(QStringLiteral("admin_save_ratio"), save.figure, save.floor);
     }
 
     // "删除营业记录": the headers and lines of every posted bill.
@@ -103,7 +71,7 @@ int main(int argc, char** argv)
 
         double floorMs = 0;
         {
-            bench::BareConnection bare(floorPath);
+            bench::BareConnection bare(floorCopy.dataPath());
             QElapsedTimer timer;
             timer.start();
             if (!bare.database().transaction())
@@ -112,7 +80,7 @@ int main(int argc, char** argv)
             bare.exec(QStringLiteral("delete from 结帐明细"));
             if (!bare.database().commit())
                 qFatal("floor not committed");
-            floorMs = elapsedMs(timer);
+            floorMs = bench::elapsedMs(timer);
         }
 
         dataclearing::Selection business;
@@ -120,13 +88,12 @@ int main(int argc, char** argv)
         QElapsedTimer timer;
         timer.start();
         const auto deleted = dataclearing::clear(db, business, session.operatorName);
-        const double ms = elapsedMs(timer);
+        const double ms = bench::elapsedMs(timer);
         if (deleted.size() != 2 || deleted.at(0).second != bills || deleted.at(1).second != lines)
             qFatal("the clearing deleted another number of rows");
         bench::report(QStringLiteral("clear_business_1m_ms"), ms, QStringLiteral("ms"));
         bench::report(QStringLiteral("clear_business_floor_ms"), floorMs, QStringLiteral("ms"));
-        bench::report(QStringLiteral("clear_business_ratio"), ms / std::max(floorMs, 0.001),
-                      QStringLiteral("x"));
+        bench::reportRatio(QStringLiteral("clear_business_ratio"), ms, floorMs);
     }
     return 0;
 }

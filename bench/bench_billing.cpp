@@ -13,15 +13,12 @@
 #include "platform/Schema.h"
 #include "support/BareQuery.h"
 #include "support/BenchReport.h"
-#include "support/SyntheticHistory.h"
+#include "support/HistoryVenue.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <functional>
@@ -231,23 +228,14 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ConsolePrompter prompter;
 
-    QTemporaryDir home;
-    const QString path = home.filePath(QStringLiteral("data.db"));
-    const QString history = bench::syntheticHistorySqlite();
-    const bool shared = !history.isEmpty() && QFile::copy(history, path);
-    {
-        QFile ini(home.filePath(QStringLiteral("system.ini")));
-        ini.open(QIODevice::WriteOnly);
-        ini.write("[part1]\nabc=a\ncsaccess=Provider=SQLite;Data Source=data.db\n");
-    }
-    Session session;
-    session.start(home.path());
-    session.operatorName = QStringLiteral("bench");
-    session.permissions = Permissions::all();
-    Database& db = session.database();
-    if (!db.isOpen())
+    bench::HistoryVenue venue(
+        bench::VenueSetup().as(QStringLiteral("bench")).notUpgraded().orNewDatabase());
+    if (!venue.ready())
         return 1;
-    if (!shared)
+    Session& session = venue.session();
+    Database& db = venue.database();
+    const QString path = venue.dataPath();
+    if (!venue.hasHistory())
         generateSmallHistory(db);
     fillCatalogue(db);
     addBenchTags(db);

@@ -21,7 +21,6 @@
 #include <QTimer>
 #include <QUuid>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -47,12 +46,6 @@ void fillBigRoom(Database& db)
                  QVariant::fromValue<qlonglong>(1000 + i)});
     }
     transaction.commit();
-}
-
-double median(std::vector<double> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
 }
 
 void writeIni(const QString& folder, const QString& backend, const QString& connection)
@@ -93,16 +86,16 @@ void benchReload(const QString& folder)
         QElapsedTimer timer;
         timer.start();
         main.ReloadTags();
-        rebuilds.push_back(timer.nsecsElapsed() / 1e6);
+        rebuilds.push_back(bench::elapsedMs(timer));
         // The tiles are laid out and painted, as the operator sees them.
         QApplication::processEvents();
         main.tileList()->viewport()->repaint();
-        samples.push_back(timer.nsecsElapsed() / 1e6);
+        samples.push_back(bench::elapsedMs(timer));
     }
     // Where the time goes: the statement and the tiles built, then layout and paint.
     std::fprintf(stderr,
                  "board reload: statement and tiles %.3f ms, laid out and painted %.3f ms\n",
-                 median(rebuilds), median(samples) - median(rebuilds));
+                 bench::median(rebuilds), bench::median(samples) - bench::median(rebuilds));
     // The floor: the tab's rows read bare, to the end.
     bench::BareConnection bare(QDir(folder).filePath(QStringLiteral("bench.db")));
     const QString room = main.activeRoomType();
@@ -112,7 +105,8 @@ void benchReload(const QString& folder)
                            {room}) != TagCount)
             qFatal("the floor read another number of tags");
     });
-    bench::reportAgainstFloor(QStringLiteral("board_reload_1000_ms"), median(samples), floor);
+    bench::reportAgainstFloor(QStringLiteral("board_reload_1000_ms"), bench::median(samples),
+                              floor);
 }
 
 QHash<QString, QString> serverSettings()
@@ -170,14 +164,8 @@ void benchServerTick(const QString& folder)
         TMainFm main(session);
         main.clockTimer()->stop();
         main.selectTile(QStringLiteral("B0002"));
-        std::vector<double> samples;
-        for (int run = 0; run < 50; ++run) {
-            QElapsedTimer timer;
-            timer.start();
-            main.tick();
-            samples.push_back(timer.nsecsElapsed() / 1e6);
-        }
-        bench::report(QStringLiteral("board_tick_pg_ms"), median(samples), QStringLiteral("ms"));
+        bench::report(QStringLiteral("board_tick_pg_ms"), bench::medianMs(50, [&] { main.tick(); }),
+                      QStringLiteral("ms"));
         session.database().close();
     }
     admin.exec(

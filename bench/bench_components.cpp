@@ -21,7 +21,6 @@
 
 #include <xlsxwriter.h>
 
-#include <algorithm>
 #include <vector>
 
 #include <cstdio>
@@ -88,12 +87,6 @@ void resetPeak()
 const QString RecordColumns = QStringLiteral(
     "id, 单据号, 手牌号码, 进店时间, 实收金额, 卡内扣除, 消费金额, 结帐方式, 状态, 结帐时间, "
     "顾客姓名, 营业员, 备注");
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
 
 // "yyyy-MM-dd HH:mm:ss" as the workbook's date-time, digit by digit.
 lxw_datetime stamp(const QString& text)
@@ -230,7 +223,8 @@ int main(int argc, char** argv)
             QFile::remove(result.path);
             floors.push_back(bareExportSeconds(file, folder.path()));
         }
-        bench::reportAgainstFloor(QStringLiteral("export_100k_s"), median(exports), median(floors));
+        bench::reportAgainstFloor(QStringLiteral("export_100k_s"), bench::median(exports),
+                                  bench::median(floors));
         bench::report(QStringLiteral("export_100k_cpu_s"), cpuSpent, QStringLiteral("s"));
         bench::report(QStringLiteral("export_100k_peak_mb"), peak, QStringLiteral("MB"));
     }
@@ -261,13 +255,13 @@ int main(int argc, char** argv)
             grid.setQuery(QStringLiteral("select %1 from 结帐管理").arg(RecordColumns));
             grid.view()->viewport()->repaint();
             grid.repaint();
-            opens.push_back(timer.nsecsElapsed() / 1e6);
+            opens.push_back(bench::elapsedMs(timer));
             opensCpu.push_back((cpuSeconds() - cpu) * 1000);
             // The footer sums follow once the rows are on the screen.
             while (grid.model()->footersPending())
                 QApplication::processEvents();
             grid.repaint();
-            footers.push_back(timer.nsecsElapsed() / 1e6);
+            footers.push_back(bench::elapsedMs(timer));
             if (grid.recordCount() != BillCount ||
                 grid.footerText(QStringLiteral("实收金额")).isEmpty())
                 return 1;
@@ -286,10 +280,11 @@ int main(int argc, char** argv)
             bare.readToEnd(
                 QStringLiteral("select count(*), sum(实收金额), sum(消费金额) from 结帐管理"));
         });
-        bench::reportAgainstFloor(QStringLiteral("grid_open_1m_ms"), median(opens), openFloor);
-        bench::report(QStringLiteral("grid_open_1m_cpu_ms"), median(opensCpu),
+        bench::reportAgainstFloor(QStringLiteral("grid_open_1m_ms"), bench::median(opens),
+                                  openFloor);
+        bench::report(QStringLiteral("grid_open_1m_cpu_ms"), bench::median(opensCpu),
                       QStringLiteral("ms"));
-        bench::reportAgainstFloor(QStringLiteral("grid_footers_1m_ms"), median(footers),
+        bench::reportAgainstFloor(QStringLiteral("grid_footers_1m_ms"), bench::median(footers),
                                   footersFloor);
 
         QElapsedTimer timer;

@@ -10,11 +10,9 @@
 #include "platform/Database.h"
 #include "platform/Schema.h"
 #include "support/BenchReport.h"
-#include "support/SyntheticHistory.h"
+#include "support/HistoryVenue.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -130,15 +128,13 @@ QString serverConnection(const QHash<QString, QString>& s, const QString& databa
 
 void benchSqlite(const QString& workbook)
 {
-    QTemporaryDir home;
-    const QString shared = bench::syntheticHistorySqlite();
-    if (shared.isEmpty())
-        qFatal("no synthetic history");
-    QFile::copy(shared, QDir(home.path()).filePath(QStringLiteral("data.db")));
+    const bench::HistoryCopy copy;
+    if (!copy.copied())
+        qFatal("%s", qPrintable(copy.failure()));
     Database db;
     if (!db.open(
             ConnectionDescription::parse(QStringLiteral("Provider=SQLite;Data Source=data.db")),
-            home.path()))
+            copy.folder()))
         qFatal("%s", qPrintable(db.lastError()));
     const QList<QVariantList> rows = bareRows();
     const bench::Timings timings = bench::alternatingMediansMs(

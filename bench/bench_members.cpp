@@ -2,25 +2,19 @@
 // beside its bare statements, "查找" by card number and by name, and the
 // checkout's password check on a hashed row.
 
-#include "app/Session.h"
 #include "common/DataGrid.h"
 #include "common/Prompter.h"
 #include "members/MemberPassword.h"
 #include "members/MemberUt.h"
 #include "platform/Database.h"
 #include "platform/PasswordHash.h"
-#include "platform/Schema.h"
-#include "platform/SchemaUpgrades.h"
 #include "support/BareQuery.h"
 #include "support/BenchReport.h"
-#include "support/SyntheticHistory.h"
+#include "support/HistoryVenue.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 using namespace shoupai;
@@ -32,35 +26,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ConsolePrompter prompter;
 
-    QTemporaryDir home;
-    const QString shared = bench::syntheticHistorySqlite();
-    if (shared.isEmpty()) {
-        QTextStream(stderr) << "no synthetic history\n";
+    bench::HistoryVenue venue;
+    if (!venue.ready())
         return 1;
-    }
-    const QString dataPath = QDir(home.path()).filePath(QStringLiteral("data.db"));
-    QFile::copy(shared, dataPath);
-    {
-        QFile ini(QDir(home.path()).filePath(QStringLiteral("system.ini")));
-        if (!ini.open(QIODevice::WriteOnly))
-            return 1;
-        ini.write("[part1]\nabc=a\ncsaccess=Provider=SQLite;Data Source=data.db\n");
-    }
-    Session session;
-    session.start(home.path());
-    session.operatorName = QStringLiteral("超级管理员");
-    session.permissions = Permissions::all();
-    Database& db = session.database();
-    if (!db.isOpen())
-        return 1;
-    // A history file made before the schema kept its version is left alone at
-    // start-up; give it the indexes the upgrade steps add (each step is repeatable).
-    if (Schema::storedVersion(db) < Schema::currentVersion()) {
-        Transaction transaction(db);
-        for (const UpgradeStep& step : upgradeSteps())
-            step.apply(db);
-        transaction.commit();
-    }
+    Session& session = venue.session();
+    Database& db = venue.database();
     const qint64 members = db.scalar(QStringLiteral("select count(*) from 会员管理")).toLongLong();
     QTextStream(stderr) << "members bench on " << members << " members\n";
     if (members < 10000)
@@ -73,7 +43,7 @@ int main(int argc, char** argv)
             if (list.grid()->footerText(QStringLiteral("卡内金额")).isEmpty())
                 QTextStream(stderr) << "no footer\n";
         });
-        bench::BareConnection bare(dataPath);
+        bench::BareConnection bare(venue.dataPath());
         const double floorMs = bench::medianMs(7, [&] {
             bare.readToEnd(
                 QStringLiteral("select 会员卡号, 会员姓名, 会员类型, 会员性别, 卡内金额, "
@@ -83,8 +53,7 @@ int main(int argc, char** argv)
         });
         bench::report(QStringLiteral("members_open_10k_ms"), ms, QStringLiteral("ms"));
         bench::report(QStringLiteral("members_open_floor_ms"), floorMs, QStringLiteral("ms"));
-        bench::report(QStringLiteral("members_open_ratio"), ms / std::max(floorMs, 0.001),
-                      QStringLiteral("x"));
+        bench::reportRatio(QStringLiteral("members_open_ratio"), ms, floorMs);
     }
 
     // "查找" by card number and by name, a member in the middle of the history.

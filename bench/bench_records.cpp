@@ -1,7 +1,6 @@
 // Bill records on a long history: opening the screen, one month's date range,
 // reversing a 100-line bill, and building a 100-line receipt.
 
-#include "app/Session.h"
 #include "billing/BillReversal.h"
 #include "billing/CxJzJlUt.h"
 #include "billing/Receipt.h"
@@ -11,20 +10,16 @@
 #include "platform/Schema.h"
 #include "support/BareQuery.h"
 #include "support/BenchReport.h"
-#include "support/SyntheticHistory.h"
+#include "support/HistoryVenue.h"
 
 #include <QApplication>
 #include <QDateEdit>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QTemporaryDir>
 #include <QTextStream>
 
-#include <algorithm>
 #include <vector>
 
 using namespace shoupai;
@@ -32,12 +27,6 @@ using namespace shoupai;
 namespace {
 
 constexpr qint64 HistoryBills = 1000000;
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
 
 // A history of bills over the past three years, written by one statement per
 // table so that a million rows take seconds. Used when the shared generator
@@ -193,30 +182,17 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ConsolePrompter prompter;
 
-    QTemporaryDir home;
+    bench::HistoryVenue venue(
+        bench::VenueSetup().withoutPermissions().notUpgraded().orNewDatabase().withIni(
+            "[PosPrt]\nCheckOutPrtPreview=0\nport=/dev/null\n"));
     // Keeps the generated history for a look at its query plans afterwards.
-    if (qEnvironmentVariableIsSet("SHOUPAI_BENCH_KEEP")) {
-        home.setAutoRemove(false);
-        QTextStream(stderr) << "history kept in " << home.path() << "\n";
-    }
-    const QString dataPath = QDir(home.path()).filePath(QStringLiteral("data.db"));
-    const QString shared = bench::syntheticHistorySqlite();
-    QString origin = QStringLiteral("shared synthetic history");
-    if (!shared.isEmpty())
-        QFile::copy(shared, dataPath);
-    {
-        QFile ini(QDir(home.path()).filePath(QStringLiteral("system.ini")));
-        if (!ini.open(QIODevice::WriteOnly))
-            return 1;
-        ini.write("[part1]\nabc=a\ncsaccess=Provider=SQLite;Data Source=data.db\n"
-                  "[PosPrt]\nCheckOutPrtPreview=0\nport=/dev/null\n");
-    }
-    Session session;
-    session.start(home.path());
-    session.operatorName = QStringLiteral("超级管理员");
-    Database& db = session.database();
-    if (!db.isOpen())
+    if (qEnvironmentVariableIsSet("SHOUPAI_BENCH_KEEP"))
+        venue.keep();
+    if (!venue.ready())
         return 1;
+    Session& session = venue.session();
+    Database& db = venue.database();
+    QString origin = QStringLiteral("shared synthetic history");
     if (billCount(db) == 0) {
         origin = QStringLiteral("history generated here");
         QElapsedTimer fill;
@@ -229,19 +205,17 @@ int main(int argc, char** argv)
     QTextStream(stderr) << "records bench on " << bills << " bills (" << origin << ")\n";
 
     // Opening the screen: first rows and every footer.
-    std::vector<double> opens;
-    for (int run = 0; run < 5; ++run) {
-        QElapsedTimer timer;
-        timer.start();
+    bool opened = true;
+    const double openMs = bench::medianMs(5, [&] {
         TCxJzJlFm form(session, nullptr);
         const QString footer = form.grid()->footerText(QStringLiteral("消费金额"));
         const QVariant first = form.grid()->value(0, QStringLiteral("单据号"));
-        opens.push_back(double(timer.nsecsElapsed()) / 1e6);
-        if (footer.isEmpty() || !first.isValid())
-            return 2;
-    }
+        opened = opened && !footer.isEmpty() && first.isValid();
+    });
+    if (!opened)
+        return 2;
     // The floor: the first page in checkout order, the count and the footer sums.
-    bench::BareConnection bare(dataPath);
+    bench::BareConnection bare(venue.dataPath());
     const auto page = [](const QString& condition) {
         return QStringLiteral("select * from 结帐管理") + condition +
                QStringLiteral(" order by 结帐时间, id limit ") + QString::number(PageRows);
@@ -251,21 +225,15 @@ int main(int argc, char** argv)
         bare.readToEnd(QStringLiteral(
             "select count(*), sum(实收金额), sum(卡内扣除), sum(消费金额) from 结帐管理"));
     });
-    bench::reportAgainstFloor(QStringLiteral("records_open_1m_ms"), median(opens), openFloor);
+    bench::reportAgainstFloor(QStringLiteral("records_open_1m_ms"), openMs, openFloor);
     {
         TCxJzJlFm shown(session, nullptr);
-        std::vector<double> lists;
-        for (int run = 0; run < 5; ++run) {
-            QElapsedTimer timer;
-            timer.start();
-            shown.ShowAll();
-            lists.push_back(double(timer.nsecsElapsed()) / 1e6);
-        }
+        const double listMs = bench::medianMs(5, [&] { shown.ShowAll(); });
         QElapsedTimer timer;
         timer.start();
         db.scalar(QStringLiteral("select sum(消费金额) from 结帐管理"));
-        QTextStream(stderr) << "listing alone " << median(lists) << " ms, one plain sum "
-                            << double(timer.nsecsElapsed()) / 1e6 << " ms\n";
+        QTextStream(stderr) << "listing alone " << listMs << " ms, one plain sum "
+                            << bench::elapsedMs(timer) << " ms\n";
     }
 
     // One month's date range.
@@ -279,13 +247,7 @@ int main(int argc, char** argv)
     TCxJzJlFm form(session, nullptr);
     form.fromDate()->setDate(monthStart);
     form.toDate()->setDate(monthStart.addMonths(1).addDays(-1));
-    std::vector<double> months;
-    for (int run = 0; run < 7; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        form.DateRange();
-        months.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
+    const double monthMs = bench::medianMs(7, [&] { form.DateRange(); });
     if (form.grid()->recordCount() == 0)
         return 3;
     // The floor: the month's first page and its count, as the screen shows them at once.
@@ -298,7 +260,7 @@ int main(int argc, char** argv)
                                       "结帐时间 <= ?"),
                        month);
     });
-    bench::reportAgainstFloor(QStringLiteral("records_month_ms"), median(months), monthFloor);
+    bench::reportAgainstFloor(QStringLiteral("records_month_ms"), monthMs, monthFloor);
 
     // Reversing a bill of 100 lines on a free tag.
     QStringList freeTags;
@@ -323,18 +285,18 @@ int main(int argc, char** argv)
         QElapsedTimer timer;
         timer.start();
         const BillReversal::Outcome outcome = BillReversal(db).reverse(id);
-        reversals.push_back(double(timer.nsecsElapsed()) / 1e6);
+        reversals.push_back(bench::elapsedMs(timer));
         if (outcome.status != BillReversal::Status::Reversed)
             return 4;
         timer.start();
         bareReversal(bare.database(), bareId);
-        bareReversals.push_back(double(timer.nsecsElapsed()) / 1e6);
+        bareReversals.push_back(bench::elapsedMs(timer));
         if (db.scalar(QStringLiteral("select count(*) from 手牌消费 where 主手牌号 = ?"), {bareTag})
                 .toInt() != 100)
             return 7;
     }
-    bench::reportAgainstFloor(QStringLiteral("reversal_100_ms"), median(reversals),
-                              median(bareReversals));
+    bench::reportAgainstFloor(QStringLiteral("reversal_100_ms"), bench::median(reversals),
+                              bench::median(bareReversals));
 
     // A receipt of 100 lines.
     CheckoutReceipt receipt;
@@ -349,16 +311,11 @@ int main(int argc, char** argv)
     for (int i = 0; i < 100; ++i)
         receipt.items.append({QStringLiteral("足底按摩%1").arg(i), Money::fromUnits(1 + i % 3),
                               Money::parse(u"12.5").value(), Money::fromUnits(25)});
-    std::vector<double> receipts;
     qsizetype size = 0;
-    for (int run = 0; run < 201; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        size += CheckoutReceiptBytes(receipt).size();
-        receipts.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
+    const double receiptMs =
+        bench::medianMs(201, [&] { size += CheckoutReceiptBytes(receipt).size(); });
     if (size == 0)
         return 5;
-    bench::report(QStringLiteral("receipt_100_lines_ms"), median(receipts), QStringLiteral("ms"));
+    bench::report(QStringLiteral("receipt_100_lines_ms"), receiptMs, QStringLiteral("ms"));
     return 0;
 }

@@ -2,24 +2,18 @@
 // and over all time beside their bare statements, and the pay screen's opening
 // and payment for one employee.
 
-#include "app/Session.h"
 #include "common/DataGrid.h"
 #include "common/Prompter.h"
 #include "platform/Database.h"
-#include "platform/Schema.h"
-#include "platform/SchemaUpgrades.h"
 #include "staff/CommissionQueries.h"
 #include "staff/FwsTcTjUt.h"
 #include "staff/WagePayment.h"
 #include "support/BenchReport.h"
-#include "support/SyntheticHistory.h"
+#include "support/HistoryVenue.h"
 
 #include <QApplication>
 #include <QDateEdit>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 using namespace shoupai;
@@ -42,34 +36,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ConsolePrompter prompter;
 
-    QTemporaryDir home;
-    const QString shared = bench::syntheticHistorySqlite();
-    if (shared.isEmpty()) {
-        QTextStream(stderr) << "no synthetic history\n";
+    bench::HistoryVenue venue(bench::VenueSetup().withoutPermissions());
+    if (!venue.ready())
         return 1;
-    }
-    QFile::copy(shared, QDir(home.path()).filePath(QStringLiteral("data.db")));
-    {
-        QFile ini(QDir(home.path()).filePath(QStringLiteral("system.ini")));
-        if (!ini.open(QIODevice::WriteOnly))
-            return 1;
-        ini.write("[part1]\nabc=a\ncsaccess=Provider=SQLite;Data Source=data.db\n");
-    }
-    Session session;
-    session.start(home.path());
-    session.operatorName = QStringLiteral("超级管理员");
-    Database& db = session.database();
-    if (!db.isOpen())
-        return 1;
-
-    // A history file made before the schema kept its version is left alone at
-    // start-up; give it the indexes the upgrade steps add (each step is repeatable).
-    if (Schema::storedVersion(db) < Schema::currentVersion()) {
-        Transaction transaction(db);
-        for (const UpgradeStep& step : upgradeSteps())
-            step.apply(db);
-        transaction.commit();
-    }
+    Session& session = venue.session();
+    Database& db = venue.database();
 
     const QDate lastDay =
         stored::toDateTime(db.scalar(QStringLiteral("select max(消费时间) from 结帐明细"))).date();
@@ -93,8 +64,7 @@ int main(int argc, char** argv)
         const double floorMs = bench::medianMs(3, [&] { readAll(db, bare); });
         const double ms = bench::medianMs(3, [&] { TFwsTcTjFm opened(session); });
         bench::report(QStringLiteral("commission_open_ms"), ms, QStringLiteral("ms"));
-        bench::report(QStringLiteral("commission_open_ratio"), ms / std::max(floorMs, 0.001),
-                      QStringLiteral("x"));
+        bench::reportRatio(QStringLiteral("commission_open_ratio"), ms, floorMs);
     }
 
     // The pay screen's figures and one payment of the first employee who served
@@ -134,7 +104,7 @@ int main(int argc, char** argv)
         QElapsedTimer timer;
         timer.start();
         const PayOutcome outcome = payment.pay(request);
-        bench::report(QStringLiteral("pay_commit_ms"), double(timer.nsecsElapsed()) / 1e6,
+        bench::report(QStringLiteral("pay_commit_ms"), bench::elapsedMs(timer),
                       QStringLiteral("ms"));
         if (outcome.status != PayOutcome::Status::Paid)
             QTextStream(stderr) << "payment not made: " << outcome.message << "\n";

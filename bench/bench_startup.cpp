@@ -13,8 +13,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 using namespace shoupai;
@@ -68,8 +68,7 @@ double median(const QString& program, const QString& home, int runs,
     std::vector<double> times;
     for (int i = 0; i < runs; ++i)
         times.push_back(startOnce(program, home, shown));
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return bench::median(std::move(times));
 }
 
 } // namespace
@@ -91,14 +90,13 @@ int main(int argc, char* argv[])
         starts.push_back(startOnce(program, emptyHome.path()));
         floors.push_back(startOnce(bare, emptyHome.path(), QByteArrayLiteral("window-shown")));
     }
-    std::sort(starts.begin(), starts.end());
-    std::sort(floors.begin(), floors.end());
-    bench::reportAgainstFloor(QStringLiteral("startup_empty_ms"), starts[4], floors[4]);
+    const double floor = bench::median(floors);
+    bench::reportAgainstFloor(QStringLiteral("startup_empty_ms"), bench::median(starts), floor);
 
     QTemporaryDir historyHome;
     writeIni(historyHome.path(), bench::syntheticHistorySqlite());
     // Nothing of the history may run before the login: the same floor holds.
     bench::reportAgainstFloor(QStringLiteral("startup_1m_ms"),
-                              median(program, historyHome.path(), 7), floors[4]);
+                              median(program, historyHome.path(), 7), floor);
     return 0;
 }

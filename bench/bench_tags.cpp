@@ -2,17 +2,13 @@
 // thousand tags checked and stored in one transaction, beside the same rows
 // inserted bare.
 
-#include "app/Session.h"
 #include "catalogue/TagBatch.h"
 #include "common/Prompter.h"
 #include "platform/Database.h"
 #include "support/BenchReport.h"
-#include "support/SyntheticHistory.h"
+#include "support/HistoryVenue.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 using namespace shoupai;
@@ -35,24 +31,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ConsolePrompter prompter;
 
-    QTemporaryDir home;
-    const QString shared = bench::syntheticHistorySqlite();
-    if (shared.isEmpty()) {
-        QTextStream(stderr) << "no synthetic history\n";
+    // The batch's procedure needs no operator, and the history as it was made.
+    bench::HistoryVenue venue(bench::VenueSetup().as(QString()).withoutPermissions().notUpgraded());
+    if (!venue.ready())
         return 1;
-    }
-    QFile::copy(shared, QDir(home.path()).filePath(QStringLiteral("data.db")));
-    {
-        QFile ini(QDir(home.path()).filePath(QStringLiteral("system.ini")));
-        if (!ini.open(QIODevice::WriteOnly))
-            return 1;
-        ini.write("[part1]\nabc=a\ncsaccess=Provider=SQLite;Data Source=data.db\n");
-    }
-    Session session;
-    session.start(home.path());
-    Database& db = session.database();
-    if (!db.isOpen())
-        return 1;
+    Database& db = venue.database();
 
     const QString room = db.scalar(QStringLiteral("select min(包厢类型) from 包厢类型")).toString();
     TagBatchRequest request{Marker, true, QStringLiteral("1"), QStringLiteral("1000"), room};

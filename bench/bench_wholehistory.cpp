@@ -10,18 +10,16 @@
 #include "platform/Database.h"
 #include "platform/Schema.h"
 #include "support/BenchReport.h"
-#include "support/SyntheticHistory.h"
+#include "support/HistoryVenue.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 
 #include <sys/resource.h>
 
-#include <algorithm>
 #include <vector>
 
 using namespace shoupai;
@@ -36,12 +34,6 @@ double peakMegabytes()
     return usage.ru_maxrss / 1024.0;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -51,17 +43,14 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ScriptedPrompter prompter;
 
-    QTemporaryDir home;
-    const QString shared = bench::syntheticHistorySqlite();
-    if (shared.isEmpty())
+    const bench::HistoryCopy copy;
+    if (!copy.copied())
         return 1;
-    const QString dataPath = QDir(home.path()).filePath(QStringLiteral("data.db"));
-    if (!QFile::copy(shared, dataPath))
-        return 1;
+    const QString dataPath = copy.dataPath();
     Database db;
     if (!db.open(ConnectionDescription::parse(
                      QStringLiteral("Provider=SQLite;Data Source=%1").arg(dataPath)),
-                 home.path()))
+                 copy.folder()))
         return 1;
 
     // Grouping by bill number: one `group by`, refused beyond the limit
@@ -87,7 +76,7 @@ int main(int argc, char** argv)
             } catch (const GroupingRefused&) {
                 refused = true;
             }
-            grouped.push_back(timer.nsecsElapsed() / 1e6);
+            grouped.push_back(bench::elapsedMs(timer));
             if (!refused)
                 return 1;
 
@@ -100,22 +89,19 @@ int main(int argc, char** argv)
             qint64 groups = 0;
             while (bare.next())
                 ++groups;
-            floor.push_back(timer.nsecsElapsed() / 1e6);
+            floor.push_back(bench::elapsedMs(timer));
             if (groups <= QueryTableModel::MaxGroups)
                 return 1;
         }
-        const double ms = median(grouped);
-        const double floorMs = median(floor);
-        bench::report(QStringLiteral("group_by_bill_1m_ms"), ms, QStringLiteral("ms"));
-        bench::report(QStringLiteral("group_by_bill_1m_floor_ms"), floorMs, QStringLiteral("ms"));
-        bench::report(QStringLiteral("group_by_bill_1m_ratio"), ms / floorMs, QStringLiteral("x"));
+        bench::reportAgainstFloor(QStringLiteral("group_by_bill_1m_ms"), bench::median(grouped),
+                                  bench::median(floor));
     }
 
     // "打印全部记录" of the whole history into a PDF file, page by page.
     {
         const double before = peakMegabytes();
         ReportRenderer renderer(db);
-        const QString pdf = QDir(home.path()).filePath(QStringLiteral("all.pdf"));
+        const QString pdf = QDir(copy.folder()).filePath(QStringLiteral("all.pdf"));
         QElapsedTimer timer;
         timer.start();
         if (!renderer.renderToPdf(TCxJzJlFm::recordsReport(),

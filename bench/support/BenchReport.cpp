@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace shoupai::bench {
@@ -25,6 +26,22 @@ void reportAgainstFloor(const QString& name, double value, double floor)
     report(base + QStringLiteral("_ratio"), floor > 0 ? value / floor : 0, QStringLiteral("x"));
 }
 
+void reportRatio(const QString& name, double value, double floor)
+{
+    report(name, value / std::max(floor, 0.001), QStringLiteral("x"));
+}
+
+double median(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return samples.at(samples.size() / 2);
+}
+
+double elapsedMs(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
 double medianMs(int runs, const std::function<void()>& prepare, const std::function<void()>& work)
 {
     std::vector<double> times;
@@ -33,10 +50,9 @@ double medianMs(int runs, const std::function<void()>& prepare, const std::funct
         QElapsedTimer timer;
         timer.start();
         work();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+        times.push_back(elapsedMs(timer));
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return median(std::move(times));
 }
 
 Timings alternatingMediansMs(int runs, const std::function<void()>& prepare,
@@ -49,9 +65,7 @@ Timings alternatingMediansMs(int runs, const std::function<void()>& prepare,
         figures.push_back(medianMs(1, prepare, work));
         floors.push_back(medianMs(1, prepareFloor, floorWork));
     }
-    std::sort(figures.begin(), figures.end());
-    std::sort(floors.begin(), floors.end());
-    return {figures[figures.size() / 2], floors[floors.size() / 2]};
+    return {median(std::move(figures)), median(std::move(floors))};
 }
 
 double medianMs(int runs, const std::function<void()>& work)

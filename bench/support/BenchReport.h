@@ -3,6 +3,9 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
+
+class QElapsedTimer;
 
 namespace shoupai::bench {
 
@@ -13,6 +16,15 @@ void report(const QString& name, double value, const QString& unit);
 // their ratio: "<base>_floor_<unit>" and "<base>_ratio" for a figure named
 // "<base>_<unit>" (startup_empty_ms → startup_empty_floor_ms, startup_empty_ratio).
 void reportAgainstFloor(const QString& name, double value, double floor);
+
+// A figure's ratio to its floor, "<name> <ratio> x"; a floor below a
+// microsecond counts as one.
+void reportRatio(const QString& name, double value, double floor);
+
+// The middle of the samples (the upper one of an even count).
+double median(std::vector<double> samples);
+// Milliseconds since the timer started.
+double elapsedMs(const QElapsedTimer& timer);
 
 // The median of `runs` timings of `work` in milliseconds; `prepare` runs
 // before each and is not timed.
