@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <cmath>
 
@@ -50,6 +51,7 @@ class TestSpreadsheetReaders : public QObject
 private slots:
     void cellTextOfNumbersAndDates();
     void xlsFirstSheetWithNumbersDatesAndText();
+    void xlsWithDamagedDirectoryRefused();
     void xlsxActiveSheetStringsFormulasAndDates();
     void xlsxInlineStringsAndRefusedPackages();
     void cellsOutsideTheCalendarOrTheSheet();
@@ -98,6 +100,37 @@ void TestSpreadsheetReaders::xlsFirstSheetWithNumbersDatesAndText()
 
     QVERIFY(readError(XlsReader(), fixture(QStringLiteral("make_goods_xls.py"))).contains(u"xls"));
     QVERIFY(!readError(XlsReader(), fixture(QStringLiteral("missing.xls"))).isEmpty());
+}
+
+void TestSpreadsheetReaders::xlsWithDamagedDirectoryRefused()
+{
+    QFile fixtureFile(fixture(QStringLiteral("goods.xls")));
+    QVERIFY(fixtureFile.open(QIODevice::ReadOnly));
+    const QByteArray sound = fixtureFile.readAll();
+    const qsizetype directory = (qFromLittleEndian<quint32>(sound.constData() + 0x30) + 1) * 512;
+    QTemporaryDir folder;
+    const auto damaged = [&](qsizetype at, const QByteArray& bytes) {
+        QByteArray copy = sound;
+        copy.replace(at, bytes.size(), bytes);
+        const QString path = folder.filePath(QStringLiteral("damaged.xls"));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(copy);
+        return path;
+    };
+    // The second entry's name said to be longer than its 64 bytes; the
+    // directory's sector outside the file; the sector size unknown.
+    const QList<QPair<qsizetype, QByteArray>> damages = {
+        {directory + 128 + 64, QByteArray("\xff\xff")},
+        {0x30, QByteArray("\xff\xff\xff\xff")},
+        {0x30, QByteArray("\x40\x00\x00\x00")},
+        {0x1E, QByteArray("\x0a\x00")}};
+    for (const auto& [at, bytes] : damages) {
+        const QString reason = readError(XlsReader(), damaged(at, bytes));
+        QVERIFY2(reason.contains(u"目录已损坏"), qPrintable(reason));
+    }
+    // The same workbook untouched reads.
+    QCOMPARE(XlsReader().read(damaged(0, sound.left(8))).rows.size(), 5);
 }
 
 void TestSpreadsheetReaders::xlsxActiveSheetStringsFormulasAndDates()
