@@ -41,6 +41,11 @@ QString number(double value)
 
 QString date(double serial, bool from1904)
 {
+    // Before the first day or after 9999-12-31 a spreadsheet shows no date
+    // either: the number is kept.
+    const double lastDay = from1904 ? 2957003 : 2958465;
+    if (!(serial >= 0 && serial < lastDay + 1))
+        return number(serial);
     const qint64 days = qint64(std::floor(serial));
     QDate day;
     if (from1904)

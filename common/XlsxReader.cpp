@@ -191,9 +191,8 @@ bool isDateFormatCode(QString code)
 {
     // Quoted text, escaped characters and [colour]/[locale] sections are not
     // date parts; elapsed-time sections like [h] are kept, they mark a time.
-    static const QRegularExpression literal(
-        QStringLiteral(R"("[^"]*"|\\.|\[(?![hms]+\])[^\]]*\])"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression literal(QStringLiteral(R"("[^"]*"|\\.|\[(?![hms]+\])[^\]]*\])"),
+                                            QRegularExpression::CaseInsensitiveOption);
     code.remove(literal);
     code = code.toLower();
     if (code.contains(u'y') || code.contains(u'd'))
@@ -239,7 +238,8 @@ QList<bool> dateStyles(const Package& package, const QString& part)
     return styles;
 }
 
-// "BC12" -> 54 (0-based); -1 when the reference has no letters.
+// "BC12" -> 54 (0-based); -1 when the reference has no letters, 16384 (past
+// the last column) when it has too many.
 int columnOf(QStringView reference)
 {
     int column = 0;
@@ -248,6 +248,8 @@ int columnOf(QStringView reference)
         if (c < u'A' || c > u'Z')
             break;
         column = column * 26 + (c.unicode() - u'A' + 1);
+        if (column > 16384)
+            return 16384;
         ++letters;
     }
     return letters == 0 ? -1 : column - 1;

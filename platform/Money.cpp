@@ -1,5 +1,7 @@
 #include "platform/Money.h"
 
+#include <QLocale>
+
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -38,8 +40,10 @@ Money Money::fromDouble(double value)
     const double scaled = std::nearbyint(value * Scale); // default rounding mode: half to even
     if (std::fabs(scaled) > 9.2e18)
         throw std::overflow_error("amount out of range");
-    // Round through a decimal text so that 0.85 becomes 8500, not 8499.
-    return parse(QString::number(value, 'f', 6)).value_or(Money(static_cast<qint64>(scaled)));
+    // Round the shortest decimal that reads back as this double, so that 0.85
+    // becomes 8500, not 8499, and no digit that decides the rounding is lost.
+    return parse(QString::number(value, 'f', QLocale::FloatingPointShortest))
+        .value_or(Money(static_cast<qint64>(scaled)));
 }
 
 std::optional<Money> Money::parse(QStringView text)

@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
+
+#include <cmath>
 
 #include <xlsxwriter.h>
 #include <zip.h>
@@ -48,8 +51,10 @@ class TestSpreadsheetReaders : public QObject
 private slots:
     void cellTextOfNumbersAndDates();
     void xlsFirstSheetWithNumbersDatesAndText();
+    void xlsWithDamagedDirectoryRefused();
     void xlsxActiveSheetStringsFormulasAndDates();
     void xlsxInlineStringsAndRefusedPackages();
+    void cellsOutsideTheCalendarOrTheSheet();
     void csvQuotingAndEncodings();
     void readerByExtension();
 };
@@ -95,6 +100,37 @@ void TestSpreadsheetReaders::xlsFirstSheetWithNumbersDatesAndText()
 
     QVERIFY(readError(XlsReader(), fixture(QStringLiteral("make_goods_xls.py"))).contains(u"xls"));
     QVERIFY(!readError(XlsReader(), fixture(QStringLiteral("missing.xls"))).isEmpty());
+}
+
+void TestSpreadsheetReaders::xlsWithDamagedDirectoryRefused()
+{
+    QFile fixtureFile(fixture(QStringLiteral("goods.xls")));
+    QVERIFY(fixtureFile.open(QIODevice::ReadOnly));
+    const QByteArray sound = fixtureFile.readAll();
+    const qsizetype directory = (qFromLittleEndian<quint32>(sound.constData() + 0x30) + 1) * 512;
+    QTemporaryDir folder;
+    const auto damaged = [&](qsizetype at, const QByteArray& bytes) {
+        QByteArray copy = sound;
+        copy.replace(at, bytes.size(), bytes);
+        const QString path = folder.filePath(QStringLiteral("damaged.xls"));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(copy);
+        return path;
+    };
+    // The second entry's name said to be longer than its 64 bytes; the
+    // directory's sector outside the file; the sector size unknown.
+    const QList<QPair<qsizetype, QByteArray>> damages = {
+        {directory + 128 + 64, QByteArray("\xff\xff")},
+        {0x30, QByteArray("\xff\xff\xff\xff")},
+        {0x30, QByteArray("\x40\x00\x00\x00")},
+        {0x1E, QByteArray("\x0a\x00")}};
+    for (const auto& [at, bytes] : damages) {
+        const QString reason = readError(XlsReader(), damaged(at, bytes));
+        QVERIFY2(reason.contains(u"目录已损坏"), qPrintable(reason));
+    }
+    // The same workbook untouched reads.
+    QCOMPARE(XlsReader().read(damaged(0, sound.left(8))).rows.size(), 5);
 }
 
 void TestSpreadsheetReaders::xlsxActiveSheetStringsFormulasAndDates()
@@ -180,6 +216,66 @@ void TestSpreadsheetReaders::xlsxInlineStringsAndRefusedPackages()
     file.write("id,name\n");
     file.close();
     QVERIFY(!readError(XlsxReader(), text).isEmpty());
+}
+
+void TestSpreadsheetReaders::cellsOutsideTheCalendarOrTheSheet()
+{
+    QCOMPARE(celltext::date(2958465), QStringLiteral("9999-12-31"));
+    QCOMPARE(celltext::date(2957003, true), QStringLiteral("9999-12-31"));
+    // No day to show: the number stays.
+    QCOMPARE(celltext::date(2958466), QStringLiteral("2958466"));
+    QCOMPARE(celltext::date(2957004, true), QStringLiteral("2957004"));
+    QCOMPARE(celltext::date(-1), QStringLiteral("-1"));
+    QCOMPARE(celltext::date(1e20), QStringLiteral("100000000000000000000"));
+    QCOMPARE(celltext::date(-1e20), QStringLiteral("-100000000000000000000"));
+    QCOMPARE(celltext::date(std::nan("")), QStringLiteral("nan"));
+
+    // A sheet whose dates lie past the calendar and whose cell reference
+    // runs past the last column.
+    QTemporaryDir folder;
+    const auto package = [&](const QString& name, const QByteArray& cells) {
+        const QString path = folder.path() + u'/' + name;
+        const QList<QPair<const char*, QByteArray>> parts = {
+            {"xl/workbook.xml",
+             "<workbook xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+             "relationships\"><sheets><sheet r:id=\"rId1\"/></sheets></workbook>"},
+            {"xl/_rels/workbook.xml.rels",
+             "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" "
+             "Target=\"sheet.xml\"/><Relationship Id=\"rId2\" Type=\"x/styles\" "
+             "Target=\"styles.xml\"/></Relationships>"},
+            {"xl/styles.xml", "<styleSheet><cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/>"
+                              "</cellXfs></styleSheet>"},
+            {"xl/sheet.xml",
+             "<worksheet><sheetData><row r=\"1\">" + cells + "</row></sheetData></worksheet>"}};
+        int code = 0;
+        zip_t* archive =
+            zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+        for (const auto& [part, bytes] : parts)
+            zip_file_add(archive, part,
+                         zip_source_buffer(archive, bytes.constData(), bytes.size(), 0),
+                         ZIP_FL_OVERWRITE);
+        zip_close(archive);
+        return path;
+    };
+    const SheetContent content = XlsxReader().read(package(QStringLiteral("dates.xlsx"),
+                                                           "<c r=\"A1\" s=\"1\"><v>45356</v></c>"
+                                                           "<c r=\"B1\" s=\"1\"><v>1e20</v></c>"
+                                                           "<c r=\"C1\" s=\"1\"><v>-1e20</v></c>"));
+    QCOMPARE(content.rows.size(), 1);
+    QCOMPARE(content.rows.at(0).cells,
+             (QStringList{QStringLiteral("2024-03-05"), QStringLiteral("100000000000000000000"),
+                          QStringLiteral("-100000000000000000000")}));
+    // XFD is the last column; one letter more is refused, however many follow.
+    QCOMPARE(XlsxReader()
+                 .read(package(QStringLiteral("last.xlsx"), "<c r=\"XFD1\"><v>7</v></c>"))
+                 .rows.at(0)
+                 .cells.size(),
+             16384);
+    for (const QByteArray& reference : {QByteArray("XFE1"), QByteArray("ZZZZZZZZZZZZZZ1")}) {
+        const QString path =
+            package(QStringLiteral("wide.xlsx"), "<c r=\"" + reference + "\"><v>7</v></c>");
+        QVERIFY2(readError(XlsxReader(), path).contains(u"单元格超出范围"), reference);
+    }
 }
 
 void TestSpreadsheetReaders::csvQuotingAndEncodings()

@@ -12,6 +12,7 @@ private slots:
     void showsShortestForm();
     void multipliesWithRoundingHalfToEven();
     void sumsStayExact();
+    void readsFloatingValuesAtTheNearestTenThousandth();
 };
 
 void TestMoney::parsesOperatorTexts()
@@ -81,6 +82,19 @@ void TestMoney::sumsStayExact()
     QCOMPARE(sum.toString(), QStringLiteral("100"));
     QVERIFY(Money::parse(u"0.1") < Money::parse(u"0.2"));
     QCOMPARE(*Money::parse(u"1") - *Money::parse(u"0.9999"), Money::fromTicks(1));
+}
+
+void TestMoney::readsFloatingValuesAtTheNearestTenThousandth()
+{
+    // More than half a ten-thousandth beyond the sixth decimal still rounds up.
+    QCOMPARE(Money::fromDouble(0.000050274387508818755).ticks(), 1);
+    QCOMPARE(Money::fromDouble(-0.000050274387508818755).ticks(), -1);
+    QCOMPARE(Money::fromDouble(1.234450001).ticks(), 12345);
+    // The decimal that was stored decides a tie, not its binary neighbour.
+    QCOMPARE(Money::fromDouble(12.34565).ticks(), 123456);
+    QCOMPARE(Money::fromDouble(0.00015).ticks(), 2);
+    QCOMPARE(Money::fromDouble(-1.23455).ticks(), -12346);
+    QCOMPARE(Money::fromDouble(92233720368.5).ticks(), 922337203685000);
 }
 
 QTEST_APPLESS_MAIN(TestMoney)
