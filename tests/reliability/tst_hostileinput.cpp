@@ -5,6 +5,9 @@
 #include "admin/DatabaseSettings.h"
 #include "app/IniFile.h"
 #include "billing/BillReversal.h"
+#include "billing/CheckOutInfoUt.h"
+#include "billing/CheckOutUt.h"
+#include "billing/OpenDanUt.h"
 #include "billing/PosPrtSetUt.h"
 #include "billing/Receipt.h"
 #include "catalogue/GoodsItems.h"
@@ -91,6 +94,7 @@ private slots:
     void administratorFieldsKeepOrRefuse();
     void billsKeepWhatWasTypedThroughPostingAndReversal();
     void billingNumbersRefuseWhatIsNoNumber();
+    void tillScreensTakeAmountsAsTypedOrRefuse();
     void typedSearchesTakeTextsAsTheyAre();
     void receiptsPrintWhatGbkLacksAsQuestionMarks();
     void connectionFieldsRoundTripOrAreRefused();
@@ -895,6 +899,62 @@ void TestHostileInput::billingNumbersRefuseWhatIsNoNumber()
     QCOMPARE(moneyAt(db, QStringLiteral("select 实收金额 from 结帐管理 where 单据号 = ?"),
                      {posted.billNumber}),
              post.received);
+}
+
+void TestHostileInput::tillScreensTakeAmountsAsTypedOrRefuse()
+{
+    Venue v;
+    Database& db = v.database();
+    const GoodsItem goods = addGoods(db, QStringLiteral("足浴"), 30, QStringLiteral("洗浴"));
+    int n = 0;
+    for (const QString& typed : hostileNumbers()) {
+        ++n;
+        // The deposit typed on the open-bill screen.
+        const QString tag = QStringLiteral("HD%1").arg(n);
+        addFreeTag(db, tag, 700 + n);
+        v.board.selected = tag;
+        v.board.room = QStringLiteral("大厅");
+        TOpenDanFm opening(v.session, v.board);
+        opening.setOpensConsumption(false);
+        opening.load();
+        opening.depositEdit()->setText(typed);
+        v.prompter.clear();
+        const qint64 before = rowsOf(db, QStringLiteral("手牌开单"));
+        const bool opened = opening.KaiDanHs();
+        checkAmount(
+            "deposit", typed, opened, v.prompter.lastText(), before,
+            rowsOf(db, QStringLiteral("手牌开单")),
+            [&] {
+                return moneyAt(db,
+                               QStringLiteral("select 押金金额 from 手牌开单 where "
+                                              "手牌号码 = ?"),
+                               {tag});
+            },
+            false);
+        if (!opened)
+            QVERIFY(openGroup(db, {tag}, Money()).isEmpty());
+
+        // The received amount typed on the checkout screen.
+        QVERIFY(addLine(db, tag, goods).stored);
+        TCheckOutFm checkout(v.session, v.board, tag);
+        QVERIFY(checkout.load());
+        checkout.setConfirmHook([](TCheckOutInfoFm&) { return true; });
+        checkout.receivedEdit()->setText(typed);
+        v.prompter.clear();
+        const qint64 bills = rowsOf(db, QStringLiteral("结帐管理"));
+        const bool posted = checkout.JieZhang();
+        checkAmount(
+            "received", typed, posted, v.prompter.lastText(), bills,
+            rowsOf(db, QStringLiteral("结帐管理")),
+            [&] {
+                return moneyAt(db,
+                               QStringLiteral("select 实收金额 from 结帐管理 where "
+                                              "手牌号码 = ?"),
+                               {tag});
+            },
+            true);
+        QCOMPARE(tagState(db, tag), posted ? QStringLiteral("可用") : QStringLiteral("占用"));
+    }
 }
 
 void TestHostileInput::typedSearchesTakeTextsAsTheyAre()
