@@ -1,5 +1,6 @@
 #include "admin/Administrators.h"
 
+#include "common/NameField.h"
 #include "platform/AuditLog.h"
 #include "platform/Database.h"
 #include "platform/PasswordHash.h"
@@ -114,6 +115,8 @@ Outcome add(Database& database, const Fields& fields, const QString& operatorNam
     const QString name = fields.name.trimmed();
     if (name.isEmpty())
         return Outcome::refused(blankNameText);
+    if (const std::optional<QString> why = nameFieldRefusal(QStringLiteral("用户名"), name))
+        return Outcome::refused(*why);
     const QStringList columns = presentColumns(database);
     // Hashed before the transaction: the hash is the slow part and needs no lock.
     const QString password = passwordhash::hash(DefaultPassword);
@@ -152,6 +155,8 @@ Outcome modify(Database& database, const QString& originalName, const Fields& fi
     const QString name = fields.name.trimmed();
     if (name.isEmpty())
         return Outcome::refused(blankNameText);
+    if (const std::optional<QString> why = nameFieldRefusal(QStringLiteral("用户名"), name))
+        return Outcome::refused(*why);
     const QStringList columns = presentColumns(database);
     try {
         Transaction transaction(database);

@@ -79,6 +79,13 @@ TPosPrtSetFm::TPosPrtSetFm(Session& session, QWidget* parent) : QDialog(parent),
 void TPosPrtSetFm::Apply()
 {
     const QString port = m_port->currentText().trimmed();
+    // A line break would split system.ini, and no device is named with control characters.
+    for (const QChar c : port) {
+        if (c.category() == QChar::Other_Control) {
+            Prompter::current().warn(QStringLiteral("端口名称不能含有换行或控制字符!"));
+            return;
+        }
+    }
     IniFile& config = m_session.config();
     const bool saved =
         config.write(Section, QStringLiteral("CheckOutPrtPreview"),

@@ -14,6 +14,28 @@ namespace {
 
 const QString Separator = QStringLiteral("-------------------------------");
 
+// What a GBK receipt printer can show. A character GBK lacks (four bytes in
+// GB18030: U+0080, emoji, the rarer ideographs) prints as "?", one byte, and so
+// does a control character, which the printer would take as a command or a line
+// break; the fixed columns stay aligned.
+QString printable(const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isSurrogate()) {
+            shown += u'?';
+            if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+                ++i;
+            continue;
+        }
+        const bool control = c.unicode() < 0x20 || c.unicode() == 0x7F;
+        shown += control || gbk::byteLength(QString(c)) > 2 ? QChar(u'?') : c;
+    }
+    return shown;
+}
+
 // Collects the receipt's lines as GBK bytes, each closed by CR LF.
 class ReceiptWriter
 {
@@ -22,7 +44,7 @@ public:
 
     void line(const QString& text)
     {
-        m_bytes += gbk::encode(text);
+        m_bytes += gbk::encode(printable(text));
         m_bytes += "\r\n";
     }
     void raw(const QByteArray& bytes) { m_bytes += bytes; }
@@ -66,8 +88,9 @@ void itemLines(ReceiptWriter& out, const QList<ReceiptItem>& items)
 
 QByteArray ReceiptItemLine(const ReceiptItem& item)
 {
-    const int nameWidth = gbk::byteLength(item.name) <= 16 ? 16 : 48;
-    const QString text = PadRight(item.name, nameWidth) + PadRight(item.quantity.toString(), 3) +
+    const QString name = printable(item.name);
+    const int nameWidth = gbk::byteLength(name) <= 16 ? 16 : 48;
+    const QString text = PadRight(name, nameWidth) + PadRight(item.quantity.toString(), 3) +
                          PadRight(item.unitPrice.roundedToUnits().toString(), 6) +
                          PadRight(item.total.toString(), 7);
     return gbk::encode(text) + "\r\n";

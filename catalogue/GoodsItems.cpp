@@ -1,9 +1,12 @@
 #include "catalogue/GoodsItems.h"
 
 #include "catalogue/GoodsTypes.h"
+#include "common/NameField.h"
 #include "common/Pinyin.h"
 #include "platform/Database.h"
 #include "platform/TypedSearch.h"
+
+#include <stdexcept>
 
 namespace shoupai::goodsitems {
 
@@ -37,6 +40,13 @@ std::optional<CheckedEntry> checked(const GoodsEntry& entry, QString* why)
         entry.commissionText.trimmed().isEmpty()) {
         *why = Incomplete;
         return std::nullopt;
+    }
+    for (const auto& [caption, text] : {std::pair{QStringLiteral("商品名"), entry.name.trimmed()},
+                                        std::pair{QStringLiteral("编号"), entry.code.trimmed()}}) {
+        if (const std::optional<QString> refusal = nameFieldRefusal(caption, text)) {
+            *why = *refusal;
+            return std::nullopt;
+        }
     }
     const std::optional<Money> price = Money::parse(entry.priceText);
     if (!price || price->isNegative()) {
@@ -115,6 +125,11 @@ CatalogueOutcome addItem(Database& database, const GoodsEntry& entry,
         if (!parsed || parsed->isNegative())
             return CatalogueOutcome::refused(QStringLiteral("进价必须是不小于0的数字!"));
         purchasePrice = *parsed;
+        try {
+            (void)purchasePrice.times(*quantity);
+        } catch (const std::overflow_error&) {
+            return CatalogueOutcome::refused(QStringLiteral("进货总价太大,请检查进价和数量!"));
+        }
     }
     // The stored code is made from the name; the box may have been edited, but
     // both rows must agree and hold letters only.

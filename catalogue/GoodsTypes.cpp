@@ -1,6 +1,7 @@
 #include "catalogue/GoodsTypes.h"
 
 #include "catalogue/GoodsItems.h"
+#include "common/NameField.h"
 #include "platform/Database.h"
 
 namespace shoupai::goodstypes {
@@ -19,6 +20,8 @@ CatalogueOutcome saveType(Database& database, const GoodsType& type, const QStri
     const QString discount = type.discount.trimmed();
     if (name.isEmpty() || discount.isEmpty())
         return CatalogueOutcome::refused(goodsitems::Incomplete);
+    if (const std::optional<QString> why = nameFieldRefusal(QStringLiteral("商品类型"), name))
+        return CatalogueOutcome::refused(*why);
     try {
         Transaction transaction(database);
         const QString lock = database.dialect().forUpdate();

@@ -6,6 +6,8 @@
 #include "platform/DayPeriod.h"
 #include "platform/TypedSearch.h"
 
+#include <stdexcept>
+
 namespace shoupai::purchases {
 
 std::optional<qint64> quantityOf(const QString& text)
@@ -36,7 +38,11 @@ std::optional<Money> totalOf(const QString& unitPriceText, const QString& quanti
     const std::optional<Money> quantity = Money::parse(quantityText);
     if (!price || !quantity)
         return std::nullopt;
-    return price->times(*quantity);
+    try {
+        return price->times(*quantity);
+    } catch (const std::overflow_error&) {
+        return std::nullopt; // beyond any amount: nothing to show yet
+    }
 }
 
 CatalogueOutcome gate(const Database& database, qint64 goodsKey)
@@ -63,6 +69,12 @@ CatalogueOutcome record(Database& database, const PurchaseEntry& entry)
     const std::optional<Money> price = unitPriceOf(entry.unitPriceText);
     if (!price)
         return CatalogueOutcome::refused(BadPrice);
+    Money total;
+    try {
+        total = price->times(*quantity);
+    } catch (const std::overflow_error&) {
+        return CatalogueOutcome::refused(TotalTooLarge);
+    }
     const QVariant key = QVariant::fromValue<qlonglong>(entry.goodsKey);
     try {
         Transaction transaction(database);
@@ -77,8 +89,8 @@ CatalogueOutcome record(Database& database, const PurchaseEntry& entry)
             QStringLiteral("insert into 进货表 (商品名, 拼音, 进货单价, 数量, 总进价, 日期, 备注, "
                            "管理员) values (?, ?, ?, ?, ?, ?, ?, ?)"),
             {name, initials, QVariant::fromValue(*price), double(*quantity),
-             QVariant::fromValue(price->times(*quantity)), QDateTime(entry.date, QTime(0, 0)),
-             entry.remark, entry.operatorName});
+             QVariant::fromValue(total), QDateTime(entry.date, QTime(0, 0)), entry.remark,
+             entry.operatorName});
         // From the stored count: another workstation's sales since the list was
         // read stay counted. An empty count is taken as none.
         if (database.exec(QStringLiteral("update 商品库 set 库存 = coalesce(库存, 0) + ? "

@@ -38,6 +38,7 @@ namespace purchases {
 inline const QString BadQuantity = QStringLiteral("数量必须是1到99999的整数!");
 inline const QString BadPrice = QStringLiteral("进货单价必须是不小于0的数字!");
 inline const QString NoStock = QStringLiteral("该商品没有库存属性,不能进货!");
+inline const QString TotalTooLarge = QStringLiteral("进货总价太大,请检查进货单价和数量!");
 
 // The whole number 1 to 99999, or nothing.
 std::optional<qint64> quantityOf(const QString& text);

@@ -1,9 +1,11 @@
 #include "catalogue/RoomTypes.h"
 
+#include "common/NameField.h"
 #include "platform/Database.h"
 
 #include <cmath>
 #include <optional>
+#include <stdexcept>
 
 namespace shoupai::roomtypes {
 
@@ -29,6 +31,13 @@ std::optional<QVariant> capacity(const QString& text)
     // toDouble takes "nan" and "inf" as numbers; a capacity must be a real count.
     if (!ok || !std::isfinite(value) || value < 0)
         return std::nullopt;
+    // The room list reads the number back to four decimals; a figure beyond that
+    // would break the list.
+    try {
+        (void)Money::fromDouble(value);
+    } catch (const std::overflow_error&) {
+        return std::nullopt;
+    }
     return QVariant(value);
 }
 
@@ -57,6 +66,9 @@ SetupOutcome saveRoomType(Database& database, const QString& originalName, RoomT
     record.name = record.name.trimmed();
     if (record.name.isEmpty())
         return SetupOutcome::refused(QStringLiteral("请把信息填写完整!"));
+    if (const std::optional<QString> why =
+            nameFieldRefusal(QStringLiteral("包厢类型"), record.name))
+        return SetupOutcome::refused(*why);
     const std::optional<Money> price = ticketPrice(record.ticketPrice.trimmed());
     if (!price)
         return SetupOutcome::refused(QStringLiteral("门票价格必须是不小于0的数字!"));

@@ -1,6 +1,7 @@
 #include "catalogue/TagBatch.h"
 
 #include "catalogue/TagStates.h"
+#include "common/NameField.h"
 #include "platform/Database.h"
 
 #include <QRegularExpression>
@@ -123,6 +124,10 @@ SetupOutcome addTags(Database& database, const TagBatchRequest& request,
     if (roomType.isEmpty())
         return SetupOutcome::refused(QStringLiteral("请选择包厢类型!"));
     const QStringList numbers = tagNumbers(request);
+    // The last number is the longest.
+    if (const std::optional<QString> why =
+            nameFieldRefusal(QStringLiteral("手牌号码"), numbers.constLast()))
+        return SetupOutcome::refused(*why);
     try {
         Transaction transaction(database);
         // Locked so that the room type is neither renamed nor removed while its tags go in.

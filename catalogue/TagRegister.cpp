@@ -1,6 +1,7 @@
 #include "catalogue/TagRegister.h"
 
 #include "catalogue/TagStates.h"
+#include "common/NameField.h"
 #include "platform/Database.h"
 
 #include <QRegularExpression>
@@ -41,6 +42,9 @@ SetupOutcome saveTag(Database& database, const QString& originalNumber, TagRecor
     record.state = record.state.trimmed();
     if (record.number.isEmpty() || record.roomType.isEmpty() || record.state.isEmpty())
         return SetupOutcome::refused(QStringLiteral("手牌号码 所属包厢 手牌状态必须填写!"));
+    if (const std::optional<QString> why =
+            nameFieldRefusal(QStringLiteral("手牌号码"), record.number))
+        return SetupOutcome::refused(*why);
     // "占用" typed here would make a tag that no bill frees.
     if (!tagstates::settable().contains(record.state))
         return SetupOutcome::refused(QStringLiteral("手牌状态只能是可用、停用或预定!"));

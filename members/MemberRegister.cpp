@@ -1,5 +1,6 @@
 #include "members/MemberRegister.h"
 
+#include "common/NameField.h"
 #include "members/MemberPassword.h"
 #include "platform/Database.h"
 #include "platform/PasswordHash.h"
@@ -36,6 +37,13 @@ MemberOutcome failed(const DatabaseError& error)
     return MemberOutcome::refused(error.text());
 }
 
+std::optional<QString> typedRefusal(const MemberRecord& record)
+{
+    if (auto why = nameFieldRefusal(QStringLiteral("会员卡号"), record.card))
+        return why;
+    return nameFieldRefusal(QStringLiteral("会员姓名"), record.name);
+}
+
 } // namespace
 
 bool cardTaken(Database& database, const QString& card, const QString& except)
@@ -55,6 +63,8 @@ MemberOutcome addMember(Database& database, MemberRecord record)
     record.name = record.name.trimmed();
     if (record.card.isEmpty() || record.name.isEmpty())
         return MemberOutcome::refused(QStringLiteral("会员卡号和会员姓名必须填写！"));
+    if (const std::optional<QString> why = typedRefusal(record))
+        return MemberOutcome::refused(*why);
     if (record.type.trimmed().isEmpty())
         record.type = QStringLiteral("未设置");
     if (record.sex.trimmed().isEmpty())
@@ -84,6 +94,8 @@ MemberOutcome changeMember(Database& database, const QString& originalCard, Memb
     record.type = record.type.trimmed();
     if (record.card.isEmpty() || record.name.isEmpty() || record.type.isEmpty())
         return MemberOutcome::refused(QStringLiteral("会员卡号和会员姓名和会员类型必须认真填写！"));
+    if (const std::optional<QString> why = typedRefusal(record))
+        return MemberOutcome::refused(*why);
     try {
         Transaction transaction(database);
         if (record.card != originalCard && cardTaken(database, record.card, originalCard))

@@ -1,6 +1,9 @@
 #include "members/MemberTypes.h"
 
+#include "common/NameField.h"
 #include "platform/Database.h"
+
+#include <stdexcept>
 
 namespace shoupai::membertypes {
 
@@ -13,6 +16,8 @@ MemberOutcome checked(const QString& name, const QString& pointsText, const QStr
 {
     if (name.isEmpty())
         return MemberOutcome::refused(QStringLiteral("类型名称必须填写!"));
+    if (const std::optional<QString> why = nameFieldRefusal(QStringLiteral("类型名称"), name))
+        return MemberOutcome::refused(*why);
     const std::optional<Money> parsedRate = Money::parse(rateText.trimmed());
     if (!parsedRate || *parsedRate < Money() || *parsedRate > Money::fromUnits(10))
         return MemberOutcome::refused(QStringLiteral("打折率必须是0到10之间的数字!"));
@@ -23,6 +28,12 @@ MemberOutcome checked(const QString& name, const QString& pointsText, const QStr
         if (!parsedPoints)
             return MemberOutcome::refused(QStringLiteral("初始积分必须是数字!"));
         points = parsedPoints->toDouble();
+        // Stored as a plain number, which the lists read back to four decimals.
+        try {
+            (void)Money::fromDouble(points);
+        } catch (const std::overflow_error&) {
+            return MemberOutcome::refused(QStringLiteral("初始积分太大!"));
+        }
     }
     return MemberOutcome::ok();
 }

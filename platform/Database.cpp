@@ -83,6 +83,12 @@ QVariant toParameter(const QVariant& value)
         return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     case QMetaType::QDate:
         return value.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+    case QMetaType::QString:
+        // The server ends a text at a NUL and the file keeps it: refused whole
+        // rather than stored differently on each engine.
+        if (value.toString().contains(QChar(u'\0')))
+            throw DatabaseError(QStringLiteral("输入的文字含有空字符(NUL),请删除后再试!"));
+        return value;
     default:
         return value;
     }

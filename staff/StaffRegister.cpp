@@ -1,5 +1,6 @@
 #include "staff/StaffRegister.h"
 
+#include "common/NameField.h"
 #include "platform/Database.h"
 
 namespace shoupai::staffregister {
@@ -38,6 +39,10 @@ RegisterOutcome saveEmployee(Database& database, EmployeeRecord record, const QS
         return RegisterOutcome::refused(QStringLiteral("编号 姓名 等级必须填写！"));
     if (isReservedCode(record.code))
         return RegisterOutcome::refused(QStringLiteral("该编号是系统保留的,不能使用!"));
+    if (auto why = nameFieldRefusal(QStringLiteral("员工编号"), record.code))
+        return RegisterOutcome::refused(*why);
+    if (auto why = nameFieldRefusal(QStringLiteral("员工姓名"), record.name))
+        return RegisterOutcome::refused(*why);
     try {
         Transaction transaction(database);
         const QVariantList values{record.code,  record.name,     record.sex,   record.grade,
@@ -86,6 +91,8 @@ RegisterOutcome saveGrade(Database& database, std::optional<qint64> key, const Q
     const QString trimmedWage = wageText.trimmed();
     if (trimmedName.isEmpty() && trimmedWage.isEmpty())
         return RegisterOutcome::refused(QStringLiteral("不能为空!"));
+    if (auto why = nameFieldRefusal(QStringLiteral("等级名称"), trimmedName))
+        return RegisterOutcome::refused(*why);
     Money wage;
     if (!trimmedWage.isEmpty()) {
         const std::optional<Money> parsed = Money::parse(trimmedWage);
