@@ -71,6 +71,8 @@ public:
     void addRows(const QList<FormRow>& rows);
     // Captions named "label1", "label2", ... reading each field's accessible name.
     void addNumberedRows(const QList<QWidget*>& fields);
+    // On a grid, where each caption sits in its cell (top, beside a tall field).
+    void setCaptionAlignment(Qt::Alignment alignment) { m_captionAlignment = alignment; }
 
 private:
     void place(QLabel* caption, QWidget* field, QLayout* fieldRow);
@@ -78,6 +80,7 @@ private:
     QFormLayout* m_form = nullptr;
     QGridLayout* m_grid = nullptr;
     QWidget* m_parent = nullptr;
+    Qt::Alignment m_captionAlignment;
     int m_row = 0;
 };
 
