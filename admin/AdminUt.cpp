@@ -2,8 +2,9 @@
 
 #include "admin/Administrators.h"
 #include "app/Session.h"
-#include "billing/FormParts.h"
+#include "common/CommandRow.h"
 #include "common/DataGrid.h"
+#include "common/FormParts.h"
 #include "common/GridColumn.h"
 #include "common/Prompter.h"
 
@@ -29,21 +30,15 @@ TAdminFm::TAdminFm(Session& session, QWidget* parent) : QDialog(parent), m_sessi
     setWindowTitle(QStringLiteral("管理员管理 （新增用户的默认初始密码是2863）"));
     setAccessibleName(windowTitle());
 
-    auto* toolbar = new QHBoxLayout;
-    const QList<QPair<QString, QString>> commands = {
-        {QStringLiteral("addButton"), QStringLiteral("添加")},
-        {QStringLiteral("modifyButton"), QStringLiteral("修改")},
-        {QStringLiteral("saveButton"), QStringLiteral("保存")},
-        {QStringLiteral("cancelButton"), QStringLiteral("取消")},
-        {QStringLiteral("deleteButton"), QStringLiteral("删除")},
-        {QStringLiteral("quitButton"), QStringLiteral("退出")},
-    };
-    for (const auto& [objectName, caption] : commands) {
-        auto* b = formparts::button(objectName, caption, this);
-        m_buttons.insert(caption, b);
-        toolbar->addWidget(b);
-    }
-    toolbar->addStretch();
+    CommandRow toolbar(this);
+    toolbar.add(this, {{QStringLiteral("addButton"), QStringLiteral("添加"), &TAdminFm::add},
+                       {QStringLiteral("modifyButton"), QStringLiteral("修改"), &TAdminFm::modify},
+                       {QStringLiteral("saveButton"), QStringLiteral("保存"), &TAdminFm::save},
+                       {QStringLiteral("cancelButton"), QStringLiteral("取消"), &TAdminFm::cancel},
+                       {QStringLiteral("deleteButton"), QStringLiteral("删除"), &TAdminFm::remove},
+                       {QStringLiteral("quitButton"), QStringLiteral("退出"), &TAdminFm::quit}});
+    for (QPushButton* b : toolbar.buttons())
+        m_buttons.insert(b->text(), b);
 
     m_grid = new DataGrid(session.database(), this);
     m_grid->setObjectName(QStringLiteral("adminGrid"));
@@ -77,20 +72,11 @@ TAdminFm::TAdminFm(Session& session, QWidget* parent) : QDialog(parent), m_sessi
     m_boxes.insert(hiddenColumn, hidden);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(toolbar);
+    layout->addLayout(toolbar.layout());
     layout->addWidget(m_grid, 1);
     layout->addLayout(nameRow);
     layout->addWidget(m_permissions);
 
-    connect(m_buttons.value(QStringLiteral("添加")), &QPushButton::clicked, this, &TAdminFm::add);
-    connect(m_buttons.value(QStringLiteral("修改")), &QPushButton::clicked, this,
-            &TAdminFm::modify);
-    connect(m_buttons.value(QStringLiteral("保存")), &QPushButton::clicked, this, &TAdminFm::save);
-    connect(m_buttons.value(QStringLiteral("取消")), &QPushButton::clicked, this,
-            &TAdminFm::cancel);
-    connect(m_buttons.value(QStringLiteral("删除")), &QPushButton::clicked, this,
-            &TAdminFm::remove);
-    connect(m_buttons.value(QStringLiteral("退出")), &QPushButton::clicked, this, &TAdminFm::quit);
     connect(m_grid, &DataGrid::currentRowChanged, this, [this] {
         if (!m_editing)
             showCurrent();

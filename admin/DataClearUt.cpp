@@ -2,7 +2,7 @@
 
 #include "admin/DataClearing.h"
 #include "app/Session.h"
-#include "billing/FormParts.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 
 #include <QCheckBox>

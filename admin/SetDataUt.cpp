@@ -1,7 +1,8 @@
 #include "admin/SetDataUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
+#include "common/CommandRow.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 #include "platform/AuditLog.h"
 
@@ -73,18 +74,15 @@ TSetDataFm::TSetDataFm(Session& session, QWidget* parent) : QDialog(parent), m_s
         formparts::button(QStringLiteral("testButton"), QStringLiteral("测试"), m_serverGroup);
     form->addRow(testButton);
 
-    m_save = formparts::button(QStringLiteral("saveButton"), QStringLiteral("保存"), this);
-    auto* quitButton =
-        formparts::button(QStringLiteral("quitButton"), QStringLiteral("退出"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_save);
-    buttons->addWidget(quitButton);
+    CommandRow buttons(this, CommandRow::Align::Right);
+    buttons.add(this, {{QStringLiteral("saveButton"), QStringLiteral("保存"), &TSetDataFm::save},
+                       {QStringLiteral("quitButton"), QStringLiteral("退出"), &TSetDataFm::quit}});
+    m_save = buttons.button(QStringLiteral("saveButton"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(choice);
     layout->addWidget(m_serverGroup);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout());
 
     m_serverGroup->setEnabled(false);
     m_save->setEnabled(false);
@@ -99,8 +97,6 @@ TSetDataFm::TSetDataFm(Session& session, QWidget* parent) : QDialog(parent), m_s
     connect(m_file, &QRadioButton::clicked, this, &TSetDataFm::chooseFile);
     connect(m_server, &QRadioButton::clicked, this, &TSetDataFm::chooseServer);
     connect(testButton, &QPushButton::clicked, this, &TSetDataFm::test);
-    connect(m_save, &QPushButton::clicked, this, &TSetDataFm::save);
-    connect(quitButton, &QPushButton::clicked, this, &TSetDataFm::quit);
 }
 
 databasesettings::ServerFields TSetDataFm::fields() const

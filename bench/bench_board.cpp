@@ -10,16 +10,15 @@
 #include "platform/Schema.h"
 #include "support/BareQuery.h"
 #include "support/BenchReport.h"
+#include "support/ScratchServer.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QHash>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QUuid>
 
 #include <cstdio>
 #include <vector>
@@ -109,46 +108,14 @@ void benchReload(const QString& folder)
                               floor);
 }
 
-QHash<QString, QString> serverSettings()
-{
-    QHash<QString, QString> settings;
-    for (const QString& part :
-         qEnvironmentVariable("SHOUPAI_TEST_PG").split(u';', Qt::SkipEmptyParts)) {
-        const qsizetype eq = part.indexOf(u'=');
-        if (eq > 0)
-            settings.insert(part.left(eq).trimmed().toLower(), part.mid(eq + 1).trimmed());
-    }
-    return settings;
-}
-
-QString serverConnection(const QHash<QString, QString>& s, const QString& database)
-{
-    return QStringLiteral("Provider=PostgreSQL;Password=%1;User ID=%2;Initial Catalog=%3;"
-                          "Data Source=%4,%5;")
-        .arg(s.value(QStringLiteral("password")), s.value(QStringLiteral("user")), database,
-             s.value(QStringLiteral("host")),
-             s.value(QStringLiteral("port"), QStringLiteral("5432")));
-}
-
 void benchServerTick(const QString& folder)
 {
-    const QHash<QString, QString> settings = serverSettings();
-    if (settings.value(QStringLiteral("host")).isEmpty()) {
-        std::fprintf(stderr, "board_tick_pg_ms skipped: SHOUPAI_TEST_PG names no server\n");
+    const bench::ScratchServer server(QStringLiteral("bench_board"), folder);
+    if (!server.ready()) {
+        std::fprintf(stderr, "board_tick_pg_ms skipped: %s\n", qPrintable(server.skipped()));
         return;
     }
-    const QString name =
-        QStringLiteral("bench_board_%1").arg(QUuid::createUuid().toString(QUuid::Id128).left(8));
-    Database admin;
-    if (!admin.open(
-            ConnectionDescription::parse(serverConnection(settings, QStringLiteral("postgres"))),
-            folder)) {
-        std::fprintf(stderr, "board_tick_pg_ms skipped: %s\n", qPrintable(admin.lastError()));
-        return;
-    }
-    admin.exec(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0")
-                   .arg(admin.dialect().quote(name)));
-    const QString connection = serverConnection(settings, name);
+    const QString connection = server.connection();
     {
         Database db;
         db.open(ConnectionDescription::parse(connection), folder);
@@ -168,8 +135,6 @@ void benchServerTick(const QString& folder)
                       QStringLiteral("ms"));
         session.database().close();
     }
-    admin.exec(
-        QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(admin.dialect().quote(name)));
 }
 
 } // namespace

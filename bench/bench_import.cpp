@@ -11,12 +11,11 @@
 #include "platform/Schema.h"
 #include "support/BenchReport.h"
 #include "support/HistoryVenue.h"
+#include "support/ScratchServer.h"
 
 #include <QApplication>
-#include <QHash>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QUuid>
 
 #include <xlsxwriter.h>
 
@@ -105,27 +104,6 @@ void insertBare(Database& db, const QList<QVariantList>& rows)
     transaction.commit();
 }
 
-QHash<QString, QString> serverSettings()
-{
-    QHash<QString, QString> settings;
-    for (const QString& part :
-         qEnvironmentVariable("SHOUPAI_TEST_PG").split(u';', Qt::SkipEmptyParts)) {
-        const qsizetype eq = part.indexOf(u'=');
-        if (eq > 0)
-            settings.insert(part.left(eq).trimmed().toLower(), part.mid(eq + 1).trimmed());
-    }
-    return settings;
-}
-
-QString serverConnection(const QHash<QString, QString>& s, const QString& database)
-{
-    return QStringLiteral("Provider=PostgreSQL;Password=%1;User ID=%2;Initial Catalog=%3;"
-                          "Data Source=%4,%5;")
-        .arg(s.value(QStringLiteral("password")), s.value(QStringLiteral("user")), database,
-             s.value(QStringLiteral("host")),
-             s.value(QStringLiteral("port"), QStringLiteral("5432")));
-}
-
 void benchSqlite(const QString& workbook)
 {
     const bench::HistoryCopy copy;
@@ -145,25 +123,14 @@ void benchSqlite(const QString& workbook)
 
 void benchServer(const QString& workbook, const QString& folder)
 {
-    const QHash<QString, QString> settings = serverSettings();
-    if (settings.value(QStringLiteral("host")).isEmpty()) {
-        std::fprintf(stderr, "import_5000_pg_ms skipped: SHOUPAI_TEST_PG names no server\n");
+    const bench::ScratchServer server(QStringLiteral("bench_import"), folder);
+    if (!server.ready()) {
+        std::fprintf(stderr, "import_5000_pg_ms skipped: %s\n", qPrintable(server.skipped()));
         return;
     }
-    const QString name =
-        QStringLiteral("bench_import_%1").arg(QUuid::createUuid().toString(QUuid::Id128).left(8));
-    Database admin;
-    if (!admin.open(
-            ConnectionDescription::parse(serverConnection(settings, QStringLiteral("postgres"))),
-            folder)) {
-        std::fprintf(stderr, "import_5000_pg_ms skipped: %s\n", qPrintable(admin.lastError()));
-        return;
-    }
-    admin.exec(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0")
-                   .arg(admin.dialect().quote(name)));
     {
         Database db;
-        if (!db.open(ConnectionDescription::parse(serverConnection(settings, name)), folder))
+        if (!db.open(ConnectionDescription::parse(server.connection()), folder))
             qFatal("%s", qPrintable(db.lastError()));
         Schema::create(db);
         Schema::seed(db);
@@ -181,8 +148,6 @@ void benchServer(const QString& workbook, const QString& folder)
                       QStringLiteral("ms"));
         db.close();
     }
-    admin.exec(
-        QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(admin.dialect().quote(name)));
 }
 
 } // namespace

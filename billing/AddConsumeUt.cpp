@@ -3,9 +3,9 @@
 #include "app/Session.h"
 #include "billing/CheckOutUt.h"
 #include "billing/ConsumptionLine.h"
-#include "billing/FormParts.h"
 #include "billing/FwsXzUt.h"
 #include "common/DataGrid.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 #include "common/TagBoard.h"
 

@@ -1,6 +1,6 @@
 #include "billing/CheckOutInfoUt.h"
 
-#include "billing/FormParts.h"
+#include "common/FormParts.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #include "billing/FwsXzUt.h"
 
-#include "billing/FormParts.h"
 #include "common/DataGrid.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 #include "platform/Database.h"
 

@@ -3,7 +3,7 @@
 #include "app/Session.h"
 #include "billing/AddConsumeUt.h"
 #include "billing/BillOpening.h"
-#include "billing/FormParts.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 #include "common/TagBoard.h"
 

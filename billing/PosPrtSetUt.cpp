@@ -1,6 +1,7 @@
 #include "billing/PosPrtSetUt.h"
 
 #include "app/Session.h"
+#include "common/CommandRow.h"
 #include "common/Prompter.h"
 
 #include <QComboBox>
@@ -56,24 +57,15 @@ TPosPrtSetFm::TPosPrtSetFm(Session& session, QWidget* parent) : QDialog(parent),
     auto* portLayout = new QHBoxLayout(portBox);
     portLayout->addWidget(m_port);
 
-    auto* apply = named(new QPushButton(QStringLiteral("应用"), this),
-                        QStringLiteral("applyButton"), QStringLiteral("应用"));
-    auto* quit = named(new QPushButton(QStringLiteral("退出"), this), QStringLiteral("quitButton"),
-                       QStringLiteral("退出"));
-    apply->setAutoDefault(false);
-    quit->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(apply);
-    buttons->addWidget(quit);
+    CommandRow buttons(this, CommandRow::Align::Right);
+    buttons.add(this,
+                {{QStringLiteral("applyButton"), QStringLiteral("应用"), &TPosPrtSetFm::Apply},
+                 {QStringLiteral("quitButton"), QStringLiteral("退出"), &QDialog::reject}});
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(modeBox);
     layout->addWidget(portBox);
-    layout->addLayout(buttons);
-
-    connect(apply, &QPushButton::clicked, this, &TPosPrtSetFm::Apply);
-    connect(quit, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addLayout(buttons.layout());
 }
 
 void TPosPrtSetFm::Apply()

@@ -1,8 +1,9 @@
 #include "catalogue/BaoXiangUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
 #include "catalogue/RoomTypes.h"
+#include "common/CommandRow.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 
 #include <QComboBox>
@@ -22,30 +23,17 @@ TBaoXiangFm::TBaoXiangFm(Session& session, const QString& name, QWidget* parent)
 
     m_name = edit(QStringLiteral("nameEdit"), QStringLiteral("包厢类型:"), this);
     m_nature = edit(QStringLiteral("natureEdit"), QStringLiteral("包厢性质:"), this);
-    m_billing = new QComboBox(this);
-    m_billing->setObjectName(QStringLiteral("billingBox"));
-    m_billing->setAccessibleName(QStringLiteral("计费方式:"));
+    m_billing = choice(QStringLiteral("billingBox"), QStringLiteral("计费方式:"), this);
     m_billing->setEditable(true);
     m_price = edit(QStringLiteral("priceEdit"), QStringLiteral("门票价格:"), this);
     m_capacity = edit(QStringLiteral("capacityEdit"), QStringLiteral("容纳人数:"), this);
-    auto* save = button(QStringLiteral("saveButton"), QStringLiteral("保存"), this);
-    auto* cancel = button(QStringLiteral("cancelButton"), QStringLiteral("取消"), this);
+    CommandRow buttons(this, CommandRow::Align::Right);
+    buttons.add(this, {{QStringLiteral("saveButton"), QStringLiteral("保存"), &TBaoXiangFm::Save},
+                       {QStringLiteral("cancelButton"), QStringLiteral("取消"), &QDialog::reject}});
 
     auto* form = new QFormLayout(this);
-    const QList<QWidget*> fields = {m_name, m_nature, m_billing, m_price, m_capacity};
-    int n = 0;
-    for (QWidget* field : fields)
-        form->addRow(
-            caption(QStringLiteral("label%1").arg(++n), field->accessibleName(), this, field),
-            field);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(cancel);
-    form->addRow(buttons);
-
-    connect(save, &QPushButton::clicked, this, &TBaoXiangFm::Save);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    FormGrid(form, this).addNumberedRows({m_name, m_nature, m_billing, m_price, m_capacity});
+    form->addRow(buttons.layout());
 
     try {
         m_billing->addItems(roomtypes::billingModes(m_session.database()));

@@ -1,9 +1,10 @@
 #include "catalogue/InExcelDataUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
 #include "catalogue/GoodsImport.h"
 #include "catalogue/ImportPassword.h"
+#include "common/CommandRow.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 #include "common/SpreadsheetReader.h"
 
@@ -129,26 +130,25 @@ TInExcelDataFm::TInExcelDataFm(Session& session, QWidget* parent)
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
 
-    m_choose = formparts::button(QStringLiteral("chooseButton"), QStringLiteral("选择Excel"), this);
-    m_import = formparts::button(QStringLiteral("importButton"), QStringLiteral("开始导入"), this);
-    m_clear = formparts::button(QStringLiteral("clearButton"), QStringLiteral("清空list"), this);
-    m_close = formparts::button(QStringLiteral("closeButton"), QStringLiteral("退出"), this);
+    CommandRow buttons(this, CommandRow::Align::Right);
+    buttons.add(
+        this,
+        {{QStringLiteral("chooseButton"), QStringLiteral("选择Excel"),
+          &TInExcelDataFm::ChooseExcel},
+         {QStringLiteral("importButton"), QStringLiteral("开始导入"), &TInExcelDataFm::Import},
+         {QStringLiteral("clearButton"), QStringLiteral("清空list"), &TInExcelDataFm::ClearLists},
+         {QStringLiteral("closeButton"), QStringLiteral("退出"), &QDialog::reject}});
+    m_choose = buttons.button(QStringLiteral("chooseButton"));
+    m_import = buttons.button(QStringLiteral("importButton"));
+    m_clear = buttons.button(QStringLiteral("clearButton"));
+    m_close = buttons.button(QStringLiteral("closeButton"));
     m_import->setEnabled(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton* button : {m_choose, m_import, m_clear, m_close})
-        buttons->addWidget(button);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(pages, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout());
     resize(760, 520);
-
-    connect(m_choose, &QPushButton::clicked, this, &TInExcelDataFm::ChooseExcel);
-    connect(m_import, &QPushButton::clicked, this, &TInExcelDataFm::Import);
-    connect(m_clear, &QPushButton::clicked, this, &TInExcelDataFm::ClearLists);
-    connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TInExcelDataFm::ChooseExcel()

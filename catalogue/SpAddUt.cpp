@@ -1,9 +1,10 @@
 #include "catalogue/SpAddUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
 #include "catalogue/RoomTypes.h"
 #include "catalogue/TagBatch.h"
+#include "common/CommandRow.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 
 #include <QComboBox>
@@ -59,36 +60,25 @@ TSpAddFm::TSpAddFm(Session& session, const QString& roomType, QWidget* parent)
     placement->addWidget(m_marker, 1);
     placement->addWidget(m_before);
     placement->addWidget(m_after);
-    auto* form = new QFormLayout(group);
-    form->addRow(
-        caption(QStringLiteral("markerLabel"), QStringLiteral("标记字符:"), group, m_marker),
-        placement);
-    form->addRow(caption(QStringLiteral("startLabel"), QStringLiteral("起始数值:"), group, m_start),
-                 m_start);
-    form->addRow(caption(QStringLiteral("endLabel"), QStringLiteral("终止数值:"), group, m_end),
-                 m_end);
-    form->addRow(caption(QStringLiteral("roomLabel"), QStringLiteral("包厢类型:"), group, m_room),
-                 m_room);
+    FormGrid form(new QFormLayout(group), group);
+    form.addRow(QStringLiteral("markerLabel"), QStringLiteral("标记字符:"), m_marker, placement);
+    form.addRows({{QStringLiteral("startLabel"), QStringLiteral("起始数值:"), m_start},
+                  {QStringLiteral("endLabel"), QStringLiteral("终止数值:"), m_end},
+                  {QStringLiteral("roomLabel"), QStringLiteral("包厢类型:"), m_room}});
 
     auto* hint =
         caption(QStringLiteral("hintLabel"),
                 QStringLiteral("例如手牌号码SP001：SP是标记字符，在数值001的前面。"), this);
     auto* unique = caption(QStringLiteral("uniqueLabel"),
                            QStringLiteral("所有包厢的手牌号码都不能重复，必须唯一!"), this);
-    auto* save = button(QStringLiteral("saveButton"), QStringLiteral("保存"), this);
-    auto* cancel = button(QStringLiteral("cancelButton"), QStringLiteral("取消"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(cancel);
+    CommandRow buttons(this, CommandRow::Align::Right);
+    buttons.add(this, {{QStringLiteral("saveButton"), QStringLiteral("保存"), &TSpAddFm::Save},
+                       {QStringLiteral("cancelButton"), QStringLiteral("取消"), &QDialog::reject}});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addWidget(hint);
     layout->addWidget(unique);
-    layout->addLayout(buttons);
-
-    connect(save, &QPushButton::clicked, this, &TSpAddFm::Save);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addLayout(buttons.layout());
 
     try {
         m_room->addItems(roomtypes::names(m_session.database()));

@@ -1,10 +1,11 @@
 #include "catalogue/SpEditUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
 #include "catalogue/RoomTypes.h"
 #include "catalogue/TagRegister.h"
 #include "catalogue/TagStates.h"
+#include "common/CommandRow.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 
 #include <QComboBox>
@@ -15,18 +16,6 @@ namespace shoupai {
 
 using namespace formparts;
 
-namespace {
-
-QComboBox* selector(const QString& objectName, const QString& captionText, QWidget* parent)
-{
-    auto* box = new QComboBox(parent);
-    box->setObjectName(objectName);
-    box->setAccessibleName(captionText);
-    return box;
-}
-
-} // namespace
-
 TSpEditFm::TSpEditFm(Session& session, const QString& tag, QWidget* parent)
     : QDialog(parent), m_session(session), m_original(tag)
 {
@@ -36,29 +25,18 @@ TSpEditFm::TSpEditFm(Session& session, const QString& tag, QWidget* parent)
 
     m_number = edit(QStringLiteral("numberEdit"), QStringLiteral("手牌号码:"), this);
     // Lists only: a typed room type or "占用" would make a tag no tab or bill knows.
-    m_room = selector(QStringLiteral("roomBox"), QStringLiteral("所属包厢:"), this);
-    m_state = selector(QStringLiteral("stateBox"), QStringLiteral("手牌状态:"), this);
+    m_room = choice(QStringLiteral("roomBox"), QStringLiteral("所属包厢:"), this);
+    m_state = choice(QStringLiteral("stateBox"), QStringLiteral("手牌状态:"), this);
     m_state->addItems(tagstates::settable());
     m_sortKey = edit(QStringLiteral("sortKeyEdit"), QStringLiteral("序号:"), this);
-    auto* save = button(QStringLiteral("saveButton"), QStringLiteral("保存"), this);
-    save->setDefault(true);
-    auto* cancel = button(QStringLiteral("cancelButton"), QStringLiteral("取消"), this);
+    CommandRow buttons(this, CommandRow::Align::Right);
+    buttons.add(this, {{QStringLiteral("saveButton"), QStringLiteral("保存"), &TSpEditFm::Save},
+                       {QStringLiteral("cancelButton"), QStringLiteral("取消"), &QDialog::reject}});
+    buttons.button(QStringLiteral("saveButton"))->setDefault(true);
 
     auto* form = new QFormLayout(this);
-    const QList<QWidget*> fields = {m_number, m_room, m_state, m_sortKey};
-    int n = 0;
-    for (QWidget* field : fields)
-        form->addRow(
-            caption(QStringLiteral("label%1").arg(++n), field->accessibleName(), this, field),
-            field);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(cancel);
-    form->addRow(buttons);
-
-    connect(save, &QPushButton::clicked, this, &TSpEditFm::Save);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    FormGrid(form, this).addNumberedRows({m_number, m_room, m_state, m_sortKey});
+    form->addRow(buttons.layout());
 
     try {
         m_room->addItems(roomtypes::names(m_session.database()));

@@ -1,13 +1,14 @@
 #include "catalogue/SpSetUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
 #include "catalogue/BaoXiangUt.h"
 #include "catalogue/RoomTypes.h"
 #include "catalogue/SpAddUt.h"
 #include "catalogue/SpEditUt.h"
 #include "catalogue/TagRegister.h"
+#include "common/CommandRow.h"
 #include "common/DataGrid.h"
+#include "common/FormParts.h"
 #include "common/GridOutput.h"
 #include "common/Prompter.h"
 
@@ -51,22 +52,17 @@ TSpSetFm::TSpSetFm(Session& session, QWidget* parent) : QDialog(parent), m_sessi
                         GridColumn::plain(QStringLiteral("所属包厢"), {}, 100),
                         GridColumn::plain(QStringLiteral("手牌状态"), {}, 70),
                         GridColumn::plain(QStringLiteral("number"), QStringLiteral("序号"), 60)});
-    auto* tagButtons = new QHBoxLayout;
-    const QList<std::tuple<QString, QString, void (TSpSetFm::*)()>> tagCommands = {
-        {QStringLiteral("addTagsButton"), QStringLiteral("添加"), &TSpSetFm::AddTags},
-        {QStringLiteral("changeTagButton"), QStringLiteral("修改"), &TSpSetFm::ChangeTag},
-        {QStringLiteral("deleteTagButton"), QStringLiteral("删除"), &TSpSetFm::DeleteTag},
-        {QStringLiteral("refreshTagsButton"), QStringLiteral("刷新"), &TSpSetFm::RefreshTags},
-        {QStringLiteral("exportTagsButton"), QStringLiteral("EXCEL"), &TSpSetFm::ExportTags},
-    };
-    for (const auto& [name, text, slot] : tagCommands) {
-        QPushButton* b = button(name, text, tagGroup);
-        tagButtons->addWidget(b);
-        connect(b, &QPushButton::clicked, this, slot);
-    }
+    CommandRow tagButtons(tagGroup, CommandRow::Align::Fill);
+    tagButtons.add(
+        this,
+        {{QStringLiteral("addTagsButton"), QStringLiteral("添加"), &TSpSetFm::AddTags},
+         {QStringLiteral("changeTagButton"), QStringLiteral("修改"), &TSpSetFm::ChangeTag},
+         {QStringLiteral("deleteTagButton"), QStringLiteral("删除"), &TSpSetFm::DeleteTag},
+         {QStringLiteral("refreshTagsButton"), QStringLiteral("刷新"), &TSpSetFm::RefreshTags},
+         {QStringLiteral("exportTagsButton"), QStringLiteral("EXCEL"), &TSpSetFm::ExportTags}});
     auto* tagLayout = new QVBoxLayout(tagGroup);
     tagLayout->addWidget(m_tags, 1);
-    tagLayout->addLayout(tagButtons);
+    tagLayout->addLayout(tagButtons.layout());
 
     auto* roomGroup = new QGroupBox(QStringLiteral("包厢管理"), this);
     roomGroup->setObjectName(QStringLiteral("roomGroup"));
@@ -77,34 +73,26 @@ TSpSetFm::TSpSetFm(Session& session, QWidget* parent) : QDialog(parent), m_sessi
     m_rooms->setKeyColumns({RoomKey});
     m_rooms->setColumns({GridColumn::plain(RoomKey, {}, 110),
                          GridColumn::money(QStringLiteral("门票价格"), {}, 80)});
-    auto* roomButtons = new QHBoxLayout;
-    const QList<std::tuple<QString, QString, void (TSpSetFm::*)()>> roomCommands = {
-        {QStringLiteral("addRoomButton"), QStringLiteral("添加"), &TSpSetFm::AddRoomType},
-        {QStringLiteral("changeRoomButton"), QStringLiteral("修改"), &TSpSetFm::ChangeRoomType},
-        {QStringLiteral("deleteRoomButton"), QStringLiteral("删除"), &TSpSetFm::DeleteRoomType},
-    };
-    for (const auto& [name, text, slot] : roomCommands) {
-        QPushButton* b = button(name, text, roomGroup);
-        roomButtons->addWidget(b);
-        connect(b, &QPushButton::clicked, this, slot);
-    }
+    CommandRow roomButtons(roomGroup, CommandRow::Align::Fill);
+    roomButtons.add(
+        this,
+        {{QStringLiteral("addRoomButton"), QStringLiteral("添加"), &TSpSetFm::AddRoomType},
+         {QStringLiteral("changeRoomButton"), QStringLiteral("修改"), &TSpSetFm::ChangeRoomType},
+         {QStringLiteral("deleteRoomButton"), QStringLiteral("删除"), &TSpSetFm::DeleteRoomType}});
     auto* roomLayout = new QVBoxLayout(roomGroup);
     roomLayout->addWidget(m_rooms, 1);
-    roomLayout->addLayout(roomButtons);
+    roomLayout->addLayout(roomButtons.layout());
 
-    auto* close = button(QStringLiteral("closeButton"), QStringLiteral("关闭"), this);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    CommandRow bottom(this, CommandRow::Align::Right);
+    bottom.add(this, {{QStringLiteral("closeButton"), QStringLiteral("关闭"), &QDialog::accept}});
     connect(m_rooms->view(), &QAbstractItemView::clicked, this, [this] { ShowRoomTags(); });
 
     auto* groups = new QHBoxLayout;
     groups->addWidget(tagGroup, 3);
     groups->addWidget(roomGroup, 2);
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch();
-    bottom->addWidget(close);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(groups, 1);
-    layout->addLayout(bottom);
+    layout->addLayout(bottom.layout());
     resize(760, 480);
 
     runRooms({});

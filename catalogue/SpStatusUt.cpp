@@ -1,9 +1,10 @@
 #include "catalogue/SpStatusUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
 #include "catalogue/TagStates.h"
 #include "catalogue/TagStatus.h"
+#include "common/CommandRow.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 #include "common/TagBoard.h"
 
@@ -37,20 +38,16 @@ TSpStatusFm::TSpStatusFm(Session& session, TagBoard& board, QWidget* parent)
     grid->addWidget(m_stateValue, 1, 1);
     grid->setColumnStretch(1, 1);
 
-    auto* buttons = new QHBoxLayout;
-    const QList<std::tuple<QString, QString, void (TSpStatusFm::*)()>> commands = {
-        {QStringLiteral("freeButton"), QStringLiteral("变为可用"), &TSpStatusFm::MakeFree},
-        {QStringLiteral("reserveButton"), QStringLiteral("变为预定"), &TSpStatusFm::MakeReserved},
-        {QStringLiteral("outOfUseButton"), QStringLiteral("变为停用"), &TSpStatusFm::MakeOutOfUse},
-    };
-    for (const auto& [name, text, slot] : commands) {
-        QPushButton* b = button(name, text, this);
-        buttons->addWidget(b);
-        connect(b, &QPushButton::clicked, this, slot);
-    }
+    CommandRow buttons(this, CommandRow::Align::Fill);
+    buttons.add(
+        this,
+        {{QStringLiteral("freeButton"), QStringLiteral("变为可用"), &TSpStatusFm::MakeFree},
+         {QStringLiteral("reserveButton"), QStringLiteral("变为预定"), &TSpStatusFm::MakeReserved},
+         {QStringLiteral("outOfUseButton"), QStringLiteral("变为停用"),
+          &TSpStatusFm::MakeOutOfUse}});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout());
 
     m_tagValue->setText(m_tag);
     readState();

@@ -1,9 +1,9 @@
 #include "catalogue/XmAddChaXunUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
 #include "catalogue/Purchases.h"
 #include "common/DataGrid.h"
+#include "common/FormParts.h"
 #include "common/GridOutput.h"
 #include "common/Prompter.h"
 

@@ -1,8 +1,9 @@
 #include "catalogue/XmAddRdUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
 #include "catalogue/Purchases.h"
+#include "common/CommandRow.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 
 #include <QGridLayout>
@@ -34,34 +35,24 @@ TXmAddRdFm::TXmAddRdFm(Session& session, qint64 goodsKey, QWidget* parent)
     m_remark->setAccessibleName(QStringLiteral("备注"));
 
     auto* grid = new QGridLayout;
-    const QList<std::tuple<QString, QString, QWidget*>> rows = {
-        {QStringLiteral("nameLabel"), QStringLiteral("名称"), m_name},
-        {QStringLiteral("initialsLabel"), QStringLiteral("拼音"), m_initials},
-        {QStringLiteral("unitPriceLabel"), QStringLiteral("进货单价"), m_unitPrice},
-        {QStringLiteral("quantityLabel"), QStringLiteral("数量"), m_quantity},
-        {QStringLiteral("totalLabel"), QStringLiteral("总进价"), m_total},
-        {QStringLiteral("stockLabel"), QStringLiteral("当前库存"), m_stock},
-        {QStringLiteral("remarkLabel"), QStringLiteral("备注"), m_remark},
-    };
-    int row = 0;
-    for (const auto& [name, text, field] : rows) {
-        grid->addWidget(caption(name, text, this, field), row, 0, Qt::AlignTop);
-        grid->addWidget(field, row, 1);
-        ++row;
-    }
-    auto* confirm = button(QStringLiteral("confirmButton"), QStringLiteral("确定"), this);
-    auto* close = button(QStringLiteral("closeButton"), QStringLiteral("关闭"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(confirm);
-    buttons->addWidget(close);
+    FormGrid form(grid, this);
+    form.setCaptionAlignment(Qt::AlignTop);
+    form.addRows({{QStringLiteral("nameLabel"), QStringLiteral("名称"), m_name},
+                  {QStringLiteral("initialsLabel"), QStringLiteral("拼音"), m_initials},
+                  {QStringLiteral("unitPriceLabel"), QStringLiteral("进货单价"), m_unitPrice},
+                  {QStringLiteral("quantityLabel"), QStringLiteral("数量"), m_quantity},
+                  {QStringLiteral("totalLabel"), QStringLiteral("总进价"), m_total},
+                  {QStringLiteral("stockLabel"), QStringLiteral("当前库存"), m_stock},
+                  {QStringLiteral("remarkLabel"), QStringLiteral("备注"), m_remark}});
+    CommandRow buttons(this, CommandRow::Align::Right);
+    buttons.add(this,
+                {{QStringLiteral("confirmButton"), QStringLiteral("确定"), &TXmAddRdFm::Confirm},
+                 {QStringLiteral("closeButton"), QStringLiteral("关闭"), &QDialog::reject}});
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout());
     resize(360, 380);
 
-    connect(confirm, &QPushButton::clicked, this, &TXmAddRdFm::Confirm);
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_unitPrice, &QLineEdit::textChanged, this, &TXmAddRdFm::recompute);
     connect(m_quantity, &QLineEdit::textChanged, this, &TXmAddRdFm::recompute);
 

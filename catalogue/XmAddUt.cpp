@@ -1,10 +1,11 @@
 #include "catalogue/XmAddUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
 #include "catalogue/GoodsItems.h"
 #include "catalogue/GoodsTypes.h"
 #include "catalogue/SelectAllOnFocus.h"
+#include "common/CommandRow.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 
 #include <QComboBox>
@@ -17,19 +18,6 @@ namespace shoupai {
 
 using namespace formparts;
 
-namespace {
-
-QComboBox* selector(const QString& objectName, const QString& captionText, QWidget* parent)
-{
-    auto* box = new QComboBox(parent);
-    box->setObjectName(objectName);
-    box->setAccessibleName(captionText);
-    box->setEditable(false); // list only
-    return box;
-}
-
-} // namespace
-
 TXmAddFm::TXmAddFm(Session& session, QWidget* parent) : QDialog(parent), m_session(session)
 {
     setObjectName(QStringLiteral("TXmAddFm"));
@@ -37,9 +25,9 @@ TXmAddFm::TXmAddFm(Session& session, QWidget* parent) : QDialog(parent), m_sessi
     setAccessibleName(windowTitle());
 
     m_name = edit(QStringLiteral("nameEdit"), QStringLiteral("名称:"), this);
-    m_type = selector(QStringLiteral("typeBox"), QStringLiteral("类型:"), this);
+    m_type = choice(QStringLiteral("typeBox"), QStringLiteral("类型:"), this);
     m_price = edit(QStringLiteral("priceEdit"), QStringLiteral("售价:"), this);
-    m_service = selector(QStringLiteral("serviceBox"), QStringLiteral("是否需要服务:"), this);
+    m_service = choice(QStringLiteral("serviceBox"), QStringLiteral("是否需要服务:"), this);
     m_service->addItems({QStringLiteral("是"), QStringLiteral("否")});
     m_service->setCurrentIndex(1);
     m_code = edit(QStringLiteral("codeEdit"), QStringLiteral("编号:"), this);
@@ -59,41 +47,26 @@ TXmAddFm::TXmAddFm(Session& session, QWidget* parent) : QDialog(parent), m_sessi
                                    this, m_purchasePrice);
 
     auto* grid = new QGridLayout;
-    const QList<std::tuple<QString, QString, QWidget*>> rows = {
-        {QStringLiteral("nameLabel"), QStringLiteral("名称:"), m_name},
-        {QStringLiteral("typeLabel"), QStringLiteral("类型:"), m_type},
-        {QStringLiteral("priceLabel"), QStringLiteral("售价:"), m_price},
-        {QStringLiteral("serviceLabel"), QStringLiteral("是否需要服务:"), m_service},
-        {QStringLiteral("codeLabel"), QStringLiteral("编号:"), m_code},
-        {QStringLiteral("commissionLabel"), QStringLiteral("提成金额:"), m_commission},
-        {QStringLiteral("initialsLabel"), QStringLiteral("拼音:"), m_initials},
-    };
-    int row = 0;
-    for (const auto& [name, text, field] : rows) {
-        grid->addWidget(caption(name, text, this, field), row, 0);
-        grid->addWidget(field, row, 1);
-        ++row;
-    }
-    grid->addWidget(m_quantityLabel, row, 0);
-    grid->addWidget(m_quantity, row, 1);
-    ++row;
-    grid->addWidget(m_purchasePriceLabel, row, 0);
-    grid->addWidget(m_purchasePrice, row, 1);
+    FormGrid form(grid, this);
+    form.addRows({{QStringLiteral("nameLabel"), QStringLiteral("名称:"), m_name},
+                  {QStringLiteral("typeLabel"), QStringLiteral("类型:"), m_type},
+                  {QStringLiteral("priceLabel"), QStringLiteral("售价:"), m_price},
+                  {QStringLiteral("serviceLabel"), QStringLiteral("是否需要服务:"), m_service},
+                  {QStringLiteral("codeLabel"), QStringLiteral("编号:"), m_code},
+                  {QStringLiteral("commissionLabel"), QStringLiteral("提成金额:"), m_commission},
+                  {QStringLiteral("initialsLabel"), QStringLiteral("拼音:"), m_initials}});
+    form.addRow(m_quantityLabel, m_quantity);
+    form.addRow(m_purchasePriceLabel, m_purchasePrice);
 
-    auto* save = button(QStringLiteral("saveButton"), QStringLiteral("保存"), this);
-    auto* cancel = button(QStringLiteral("cancelButton"), QStringLiteral("取消"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(cancel);
+    CommandRow buttons(this, CommandRow::Align::Right);
+    buttons.add(this, {{QStringLiteral("saveButton"), QStringLiteral("保存"), &TXmAddFm::Save},
+                       {QStringLiteral("cancelButton"), QStringLiteral("取消"), &QDialog::reject}});
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout());
     resize(360, 360);
 
-    connect(save, &QPushButton::clicked, this, &TXmAddFm::Save);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_name, &QLineEdit::textChanged, this,
             [this](const QString& name) { m_initials->setText(goodsitems::initialsOf(name)); });
 

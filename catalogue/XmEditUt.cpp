@@ -1,9 +1,10 @@
 #include "catalogue/XmEditUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
 #include "catalogue/GoodsItems.h"
 #include "catalogue/SelectAllOnFocus.h"
+#include "common/CommandRow.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 
 #include <QComboBox>
@@ -41,40 +42,28 @@ TXmEditFm::TXmEditFm(Session& session, qint64 key, QWidget* parent)
     for (QLineEdit* field : {m_price, m_commission, m_code})
         new SelectAllOnFocus(field);
 
-    auto* grid = new QGridLayout(m_fields);
-    const QList<std::tuple<QString, QString, QWidget*>> rows = {
-        {QStringLiteral("nameLabel"), QStringLiteral("名称"), m_name},
-        {QStringLiteral("typeLabel"), QStringLiteral("类型"), m_type},
-        {QStringLiteral("priceLabel"), QStringLiteral("单价"), m_price},
-        {QStringLiteral("serviceLabel"), QStringLiteral("是否需要服务"), m_service},
-        {QStringLiteral("codeLabel"), QStringLiteral("编号"), m_code},
-        {QStringLiteral("commissionLabel"), QStringLiteral("提成金额"), m_commission},
-        {QStringLiteral("stockLabel"), QStringLiteral("库存"), m_stock},
-        {QStringLiteral("initialsLabel"), QStringLiteral("拼音"), m_initials},
-    };
-    int row = 0;
-    for (const auto& [name, text, field] : rows) {
-        grid->addWidget(caption(name, text, m_fields, field), row, 0);
-        grid->addWidget(field, row, 1);
-        ++row;
-    }
+    FormGrid(new QGridLayout(m_fields), m_fields)
+        .addRows({{QStringLiteral("nameLabel"), QStringLiteral("名称"), m_name},
+                  {QStringLiteral("typeLabel"), QStringLiteral("类型"), m_type},
+                  {QStringLiteral("priceLabel"), QStringLiteral("单价"), m_price},
+                  {QStringLiteral("serviceLabel"), QStringLiteral("是否需要服务"), m_service},
+                  {QStringLiteral("codeLabel"), QStringLiteral("编号"), m_code},
+                  {QStringLiteral("commissionLabel"), QStringLiteral("提成金额"), m_commission},
+                  {QStringLiteral("stockLabel"), QStringLiteral("库存"), m_stock},
+                  {QStringLiteral("initialsLabel"), QStringLiteral("拼音"), m_initials}});
 
-    m_save = button(QStringLiteral("saveButton"), QStringLiteral("保存"), this);
-    m_cancel = button(QStringLiteral("cancelButton"), QStringLiteral("取消修改"), this);
-    auto* close = button(QStringLiteral("closeButton"), QStringLiteral("关闭"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton* b : {m_save, m_cancel, close})
-        buttons->addWidget(b);
+    CommandRow buttons(this, CommandRow::Align::Right);
+    buttons.add(this, {{QStringLiteral("saveButton"), QStringLiteral("保存"), &TXmEditFm::Save},
+                       {QStringLiteral("cancelButton"), QStringLiteral("取消修改"),
+                        &TXmEditFm::CancelChanges},
+                       {QStringLiteral("closeButton"), QStringLiteral("关闭"), &QDialog::reject}});
+    m_save = buttons.button(QStringLiteral("saveButton"));
+    m_cancel = buttons.button(QStringLiteral("cancelButton"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_fields);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout());
     resize(360, 360);
-
-    connect(m_save, &QPushButton::clicked, this, &TXmEditFm::Save);
-    connect(m_cancel, &QPushButton::clicked, this, &TXmEditFm::CancelChanges);
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
     const bool permitted = m_session.permissions.has(Permission::EditGoods);
     try {

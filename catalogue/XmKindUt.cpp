@@ -1,16 +1,15 @@
 #include "catalogue/XmKindUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
 #include "catalogue/GoodsTypes.h"
 #include "common/DataGrid.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QVBoxLayout>
 
 namespace shoupai {
 
@@ -20,17 +19,11 @@ namespace {
 const QString Key = QStringLiteral("名称");
 }
 
-TXmKindFm::TXmKindFm(Session& session, QWidget* parent) : QDialog(parent), m_session(session)
+TXmKindFm::TXmKindFm(Session& session, QWidget* parent)
+    : BrowseEditDialog(session.database(), QStringLiteral("TXmKindFm"), QStringLiteral("商品类型"),
+                       QStringLiteral("typeGrid"), parent),
+      m_session(session)
 {
-    setObjectName(QStringLiteral("TXmKindFm"));
-    setWindowTitle(QStringLiteral("商品类型"));
-    setAccessibleName(windowTitle());
-    // Leaving goes through "退  出" only, so that a pending change is never left half done.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-
-    m_grid = new DataGrid(m_session.database(), this);
-    m_grid->setObjectName(QStringLiteral("typeGrid"));
-    m_grid->setAccessibleName(windowTitle());
     m_grid->setKindTable(QStringLiteral("商品类型"));
     m_grid->setKeyColumns({Key});
     m_grid->setColumns({GridColumn::plain(Key, {}, 140),
@@ -38,8 +31,7 @@ TXmKindFm::TXmKindFm(Session& session, QWidget* parent) : QDialog(parent), m_ses
                         GridColumn::plain(QStringLiteral("参与打折"), {}, 70),
                         GridColumn::plain(QStringLiteral("是否需要服务"), {}, 90)});
 
-    auto* group = new QGroupBox(this);
-    group->setObjectName(QStringLiteral("editGroup"));
+    QGroupBox* group = editGroup();
     m_name = edit(QStringLiteral("nameEdit"), QStringLiteral("名称"), group);
     m_stock = new QCheckBox(QStringLiteral("是否有库存属性"), group);
     m_stock->setObjectName(QStringLiteral("stockCheck"));
@@ -60,51 +52,13 @@ TXmKindFm::TXmKindFm(Session& session, QWidget* parent) : QDialog(parent), m_ses
         caption(QStringLiteral("discountLabel"), QStringLiteral("参与打折"), group, m_discount));
     fields->addWidget(m_discount);
 
-    auto* add = button(QStringLiteral("addButton"), QStringLiteral("添加"), this);
-    auto* change = button(QStringLiteral("changeButton"), QStringLiteral("修改"), this);
-    auto* remove = button(QStringLiteral("deleteButton"), QStringLiteral("删除"), this);
-    auto* save = button(QStringLiteral("saveButton"), QStringLiteral("保存"), this);
-    auto* cancel = button(QStringLiteral("cancelButton"), QStringLiteral("取消"), this);
-    auto* close = button(QStringLiteral("closeButton"), QStringLiteral("退  出"), this);
-    auto* toolbar = new QHBoxLayout;
-    for (QPushButton* b : {add, change, remove, save, cancel, close})
-        toolbar->addWidget(b);
-    toolbar->addStretch();
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(toolbar);
-    layout->addWidget(m_grid, 1);
-    layout->addWidget(group);
-    resize(560, 420);
-
-    m_modes.setBrowseWidgets({add, change, remove, close, m_grid});
-    m_modes.setEditWidgets({save, cancel, group});
-
-    connect(add, &QPushButton::clicked, this, &TXmKindFm::Add);
-    connect(change, &QPushButton::clicked, this, &TXmKindFm::Change);
-    connect(remove, &QPushButton::clicked, this, &TXmKindFm::Delete);
-    connect(save, &QPushButton::clicked, this, &TXmKindFm::Save);
-    connect(cancel, &QPushButton::clicked, this, &TXmKindFm::Cancel);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_grid, &DataGrid::currentRowChanged, this, [this] {
-        if (!m_modes.isEditing())
-            showCurrent();
-    });
-
+    finishLayout(QSize(560, 420));
     reload();
-    m_modes.enter(EditModes::Mode::Browsing);
 }
 
 void TXmKindFm::reload(const QVariant& key)
 {
-    try {
-        m_grid->setQuery(QStringLiteral("select * from 商品类型"));
-        if (key.isValid())
-            m_grid->selectByKey(Key, key);
-    } catch (const DatabaseError& error) {
-        Prompter::current().error(error.text());
-    }
-    showCurrent();
+    reloadList(QStringLiteral("select * from 商品类型"), Key, key);
 }
 
 void TXmKindFm::showCurrent()
@@ -178,12 +132,6 @@ void TXmKindFm::Cancel()
     m_editing.clear();
     m_modes.enter(EditModes::Mode::Browsing);
     showCurrent();
-}
-
-void TXmKindFm::reject()
-{
-    if (!m_modes.isEditing())
-        QDialog::reject();
 }
 
 } // namespace shoupai

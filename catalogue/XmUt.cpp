@@ -1,12 +1,13 @@
 #include "catalogue/XmUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
 #include "catalogue/Purchases.h"
 #include "catalogue/XmAddRdUt.h"
 #include "catalogue/XmAddUt.h"
 #include "catalogue/XmEditUt.h"
+#include "common/CommandRow.h"
 #include "common/DataGrid.h"
+#include "common/FormParts.h"
 #include "common/GridOutput.h"
 #include "common/Prompter.h"
 
@@ -46,26 +47,17 @@ TXmFm::TXmFm(Session& session, QWidget* parent) : QDialog(parent), m_session(ses
         GridColumn::plain(QStringLiteral("是否需要服务"), {}, 90),
     });
 
-    auto* toolbar = new QHBoxLayout;
-    const QList<std::tuple<QString, QString, void (TXmFm::*)()>> commands = {
-        {QStringLiteral("addButton"), QStringLiteral("增加项目"), &TXmFm::Add},
-        {QStringLiteral("purchaseButton"), QStringLiteral("商品进货"), &TXmFm::Purchase},
-        {QStringLiteral("changeButton"), QStringLiteral("修改"), &TXmFm::Change},
-        {QStringLiteral("deleteButton"), QStringLiteral("删除"), &TXmFm::Delete},
-        {QStringLiteral("refreshButton"), QStringLiteral("刷新"), &TXmFm::Refresh},
-        {QStringLiteral("showAllButton"), QStringLiteral("显示全部"), &TXmFm::ShowAll},
-        {QStringLiteral("printButton"), QStringLiteral("打印"), &TXmFm::PrintReport},
-        {QStringLiteral("excelButton"), QStringLiteral("EXCEL"), &TXmFm::ExportExcel},
-    };
-    for (const auto& [name, text, slot] : commands) {
-        QPushButton* b = button(name, text, this);
-        toolbar->addWidget(b);
-        connect(b, &QPushButton::clicked, this, slot);
-    }
-    QPushButton* close = button(QStringLiteral("closeButton"), QStringLiteral("退出"), this);
-    toolbar->addWidget(close);
-    toolbar->addStretch();
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    CommandRow toolbar(this);
+    toolbar.add(this,
+                {{QStringLiteral("addButton"), QStringLiteral("增加项目"), &TXmFm::Add},
+                 {QStringLiteral("purchaseButton"), QStringLiteral("商品进货"), &TXmFm::Purchase},
+                 {QStringLiteral("changeButton"), QStringLiteral("修改"), &TXmFm::Change},
+                 {QStringLiteral("deleteButton"), QStringLiteral("删除"), &TXmFm::Delete},
+                 {QStringLiteral("refreshButton"), QStringLiteral("刷新"), &TXmFm::Refresh},
+                 {QStringLiteral("showAllButton"), QStringLiteral("显示全部"), &TXmFm::ShowAll},
+                 {QStringLiteral("printButton"), QStringLiteral("打印"), &TXmFm::PrintReport},
+                 {QStringLiteral("excelButton"), QStringLiteral("EXCEL"), &TXmFm::ExportExcel}});
+    toolbar.addQuit(this);
 
     auto* searchRow = new QHBoxLayout;
     m_search = edit(QStringLiteral("searchEdit"), QStringLiteral("名称"), this);
@@ -80,7 +72,7 @@ TXmFm::TXmFm(Session& session, QWidget* parent) : QDialog(parent), m_session(ses
     connect(m_search, &QLineEdit::returnPressed, this, &TXmFm::Search);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(toolbar);
+    layout->addLayout(toolbar.layout());
     layout->addLayout(searchRow);
     layout->addWidget(m_grid, 1);
     resize(900, 600);

@@ -1,8 +1,8 @@
 #include "members/ChongZhiRecordUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
 #include "common/DataGrid.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 #include "members/MemberSearch.h"
 

@@ -1,9 +1,8 @@
 #include "members/ChongZhiUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
-#include "members/MemberFormParts.h"
 #include "members/MemberRecharge.h"
 
 #include <QCheckBox>
@@ -31,7 +30,7 @@ TChongZhiFm::TChongZhiFm(Session& session, const QString& card, QWidget* parent)
         shownOnly->setReadOnly(true);
     m_operator = caption(QStringLiteral("operatorLabel"),
                          QStringLiteral("营业员: ") + m_session.operatorName, this);
-    m_remark = memberparts::memo(QStringLiteral("remarkEdit"), QStringLiteral("备注:"), this);
+    m_remark = memo(QStringLiteral("remarkEdit"), QStringLiteral("备注:"), this);
     m_remark->setMaximumHeight(70);
     m_amount = edit(QStringLiteral("amountEdit"), QStringLiteral("充值金额"), this);
     // Digits and the decimal point only; the sign comes from "充负数".
@@ -44,19 +43,16 @@ TChongZhiFm::TChongZhiFm(Session& session, const QString& card, QWidget* parent)
     auto* back = button(QStringLiteral("backButton"), QStringLiteral("返回"), this);
 
     auto* form = new QFormLayout;
-    const QList<std::tuple<QString, QString, QWidget*>> rows = {
-        {QStringLiteral("cardLabel"), QStringLiteral("会员卡号"), m_card},
-        {QStringLiteral("balanceLabel"), QStringLiteral("卡内金额"), m_balance},
-        {QStringLiteral("nameLabel"), QStringLiteral("会员姓名"), m_name},
-        {QStringLiteral("typeLabel"), QStringLiteral("会员类型"), m_type},
-        {QStringLiteral("remarkLabel"), QStringLiteral("备注:"), m_remark}};
-    for (const auto& [name, text, field] : rows)
-        form->addRow(caption(name, text, this, field), field);
+    FormGrid rows(form, this);
+    rows.addRows({{QStringLiteral("cardLabel"), QStringLiteral("会员卡号"), m_card},
+                  {QStringLiteral("balanceLabel"), QStringLiteral("卡内金额"), m_balance},
+                  {QStringLiteral("nameLabel"), QStringLiteral("会员姓名"), m_name},
+                  {QStringLiteral("typeLabel"), QStringLiteral("会员类型"), m_type},
+                  {QStringLiteral("remarkLabel"), QStringLiteral("备注:"), m_remark}});
     auto* amountRow = new QHBoxLayout;
     amountRow->addWidget(m_amount, 1);
     amountRow->addWidget(m_negative);
-    form->addRow(caption(QStringLiteral("amountLabel"), QStringLiteral("充值金额"), this, m_amount),
-                 amountRow);
+    rows.addRow(QStringLiteral("amountLabel"), QStringLiteral("充值金额"), m_amount, amountRow);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_operator);
     buttons->addStretch();

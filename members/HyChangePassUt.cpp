@@ -1,7 +1,8 @@
 #include "members/HyChangePassUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
+#include "common/CommandRow.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 #include "members/MemberPasswordChange.h"
 
@@ -27,33 +28,23 @@ THYChangePassFm::THYChangePassFm(Session& session, QWidget* parent)
     for (QLineEdit* secret : {m_old, m_new, m_confirm})
         secret->setEchoMode(QLineEdit::Password);
     auto* reset = button(QStringLiteral("resetButton"), QStringLiteral("密码重置"), this);
-    auto* save = button(QStringLiteral("saveButton"), QStringLiteral("保存"), this);
-    auto* close = button(QStringLiteral("closeButton"), QStringLiteral("关闭"), this);
+    CommandRow buttons(this, CommandRow::Align::Right);
+    buttons.add(this,
+                {{QStringLiteral("saveButton"), QStringLiteral("保存"), &THYChangePassFm::Save},
+                 {QStringLiteral("closeButton"), QStringLiteral("关闭"), &QDialog::reject}});
 
     auto* grid = new QGridLayout;
-    const QList<std::tuple<QString, QString, QLineEdit*>> rows = {
-        {QStringLiteral("cardLabel"), QStringLiteral("会员卡号:"), m_card},
-        {QStringLiteral("oldLabel"), QStringLiteral("旧密码:"), m_old},
-        {QStringLiteral("newLabel"), QStringLiteral("新密码:"), m_new},
-        {QStringLiteral("confirmLabel"), QStringLiteral("确认新密码:"), m_confirm}};
-    int row = 0;
-    for (const auto& [name, text, field] : rows) {
-        grid->addWidget(caption(name, text, this, field), row, 0);
-        grid->addWidget(field, row, 1);
-        ++row;
-    }
+    FormGrid(grid, this)
+        .addRows({{QStringLiteral("cardLabel"), QStringLiteral("会员卡号:"), m_card},
+                  {QStringLiteral("oldLabel"), QStringLiteral("旧密码:"), m_old},
+                  {QStringLiteral("newLabel"), QStringLiteral("新密码:"), m_new},
+                  {QStringLiteral("confirmLabel"), QStringLiteral("确认新密码:"), m_confirm}});
     grid->addWidget(reset, 0, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout());
 
     connect(reset, &QPushButton::clicked, this, &THYChangePassFm::Reset);
-    connect(save, &QPushButton::clicked, this, &THYChangePassFm::Save);
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
     m_card->setFocus();
 }
 

@@ -1,8 +1,9 @@
 #include "members/MemBerTypeUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
+#include "common/CommandRow.h"
 #include "common/DataGrid.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 #include "members/MemberTypes.h"
 
@@ -44,30 +45,26 @@ TMemBerTypeFm::TMemBerTypeFm(Session& session, QWidget* parent)
     fields->addWidget(caption(QStringLiteral("rateLabel"), QStringLiteral("打折率"), this, m_rate));
     fields->addWidget(m_rate);
 
-    auto* add = button(QStringLiteral("addButton"), QStringLiteral("添加"), this);
-    auto* save = button(QStringLiteral("saveButton"), QStringLiteral("保存"), this);
-    auto* cancel = button(QStringLiteral("cancelButton"), QStringLiteral("取消"), this);
-    auto* remove = button(QStringLiteral("deleteButton"), QStringLiteral("删除"), this);
-    auto* close = button(QStringLiteral("closeButton"), QStringLiteral("退出"), this);
-    auto* toolbar = new QHBoxLayout;
-    for (QPushButton* b : {add, save, cancel, remove, close})
-        toolbar->addWidget(b);
-    toolbar->addStretch();
+    CommandRow toolbar(this);
+    toolbar.add(this,
+                {{QStringLiteral("addButton"), QStringLiteral("添加"), &TMemBerTypeFm::Add},
+                 {QStringLiteral("saveButton"), QStringLiteral("保存"), &TMemBerTypeFm::Save},
+                 {QStringLiteral("cancelButton"), QStringLiteral("取消"), &TMemBerTypeFm::Cancel},
+                 {QStringLiteral("deleteButton"), QStringLiteral("删除"), &TMemBerTypeFm::Delete},
+                 {QStringLiteral("closeButton"), QStringLiteral("退出"), &QDialog::accept}});
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_grid, 1);
     layout->addLayout(fields);
-    layout->addLayout(toolbar);
+    layout->addLayout(toolbar.layout());
     resize(520, 420);
 
-    m_modes.setBrowseWidgets({add, remove, close, m_grid});
-    m_modes.setEditWidgets({save, cancel});
+    m_modes.setBrowseWidgets({toolbar.button(QStringLiteral("addButton")),
+                              toolbar.button(QStringLiteral("deleteButton")),
+                              toolbar.button(QStringLiteral("closeButton")), m_grid});
+    m_modes.setEditWidgets({toolbar.button(QStringLiteral("saveButton")),
+                            toolbar.button(QStringLiteral("cancelButton"))});
 
-    connect(add, &QPushButton::clicked, this, &TMemBerTypeFm::Add);
-    connect(save, &QPushButton::clicked, this, &TMemBerTypeFm::Save);
-    connect(cancel, &QPushButton::clicked, this, &TMemBerTypeFm::Cancel);
-    connect(remove, &QPushButton::clicked, this, &TMemBerTypeFm::Delete);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
     for (QLineEdit* field : {m_name, m_points, m_rate})
         connect(field, &QLineEdit::textEdited, this, &TMemBerTypeFm::startChange);
     connect(m_grid, &DataGrid::currentRowChanged, this, [this] {

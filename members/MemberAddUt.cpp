@@ -1,7 +1,8 @@
 #include "members/MemberAddUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
+#include "common/CommandRow.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 #include "members/MemberFormParts.h"
 #include "members/MemberRegister.h"
@@ -43,35 +44,26 @@ TMemberAddFm::TMemberAddFm(Session& session, QWidget* parent) : QDialog(parent),
     auto* cardRow = new QHBoxLayout;
     cardRow->addWidget(m_card, 1);
     cardRow->addWidget(write);
-    auto* form = new QFormLayout(group);
-    form->addRow(caption(QStringLiteral("cardLabel"), QStringLiteral("会员卡号"), group, m_card),
-                 cardRow);
-    const QList<std::tuple<QString, QString, QWidget*>> rows = {
-        {QStringLiteral("nameLabel"), QStringLiteral("会员姓名"), m_name},
-        {QStringLiteral("typeLabel"), QStringLiteral("会员类型"), m_type},
-        {QStringLiteral("sexLabel"), QStringLiteral("会员性别"), m_sex},
-        {QStringLiteral("birthLabel"), QStringLiteral("出生日期"), m_birth},
-        {QStringLiteral("phoneLabel"), QStringLiteral("联系电话"), m_phone},
-        {QStringLiteral("remarkLabel"), QStringLiteral("备   注"), m_remark}};
-    for (const auto& [name, text, field] : rows)
-        form->addRow(caption(name, text, group, field), field);
+    FormGrid form(new QFormLayout(group), group);
+    form.addRow(QStringLiteral("cardLabel"), QStringLiteral("会员卡号"), m_card, cardRow);
+    form.addRows({{QStringLiteral("nameLabel"), QStringLiteral("会员姓名"), m_name},
+                  {QStringLiteral("typeLabel"), QStringLiteral("会员类型"), m_type},
+                  {QStringLiteral("sexLabel"), QStringLiteral("会员性别"), m_sex},
+                  {QStringLiteral("birthLabel"), QStringLiteral("出生日期"), m_birth},
+                  {QStringLiteral("phoneLabel"), QStringLiteral("联系电话"), m_phone},
+                  {QStringLiteral("remarkLabel"), QStringLiteral("备   注"), m_remark}});
 
-    auto* save = button(QStringLiteral("saveButton"), QStringLiteral("保存"), this);
-    auto* clear = button(QStringLiteral("clearButton"), QStringLiteral("清空"), this);
-    auto* close = button(QStringLiteral("closeButton"), QStringLiteral("退出"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton* b : {save, clear, close})
-        buttons->addWidget(b);
+    CommandRow buttons(this, CommandRow::Align::Right);
+    buttons.add(this,
+                {{QStringLiteral("saveButton"), QStringLiteral("保存"), &TMemberAddFm::Save},
+                 {QStringLiteral("clearButton"), QStringLiteral("清空"), &TMemberAddFm::Clear},
+                 {QStringLiteral("closeButton"), QStringLiteral("退出"), &QDialog::reject}});
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout());
     resize(420, 400);
 
-    connect(save, &QPushButton::clicked, this, &TMemberAddFm::Save);
-    connect(clear, &QPushButton::clicked, this, &TMemberAddFm::Clear);
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(write, &QPushButton::clicked, this, &TMemberAddFm::WriteCard);
     m_card->setFocus();
 }

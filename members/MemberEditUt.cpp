@@ -1,7 +1,8 @@
 #include "members/MemberEditUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
+#include "common/CommandRow.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 #include "members/MemberFormParts.h"
 #include "members/MemberRegister.h"
@@ -46,37 +47,28 @@ TMemberEditFm::TMemberEditFm(Session& session, const QString& card, QWidget* par
     auto* cardRow = new QHBoxLayout;
     cardRow->addWidget(m_card, 1);
     cardRow->addWidget(write);
-    auto* form = new QFormLayout(group);
-    form->addRow(caption(QStringLiteral("cardLabel"), QStringLiteral("会员卡号"), group, m_card),
-                 cardRow);
-    const QList<std::tuple<QString, QString, QWidget*>> rows = {
-        {QStringLiteral("nameLabel"), QStringLiteral("会员姓名"), m_name},
-        {QStringLiteral("sexLabel"), QStringLiteral("会员性别"), m_sex},
-        {QStringLiteral("typeLabel"), QStringLiteral("会员类型"), m_type},
-        {QStringLiteral("balanceLabel"), QStringLiteral("卡内金额"), m_balance},
-        {QStringLiteral("pointsLabel"), QStringLiteral("当前积分"), m_points},
-        {QStringLiteral("stateLabel"), QStringLiteral("当前状态"), m_state},
-        {QStringLiteral("birthLabel"), QStringLiteral("出生日期"), m_birth},
-        {QStringLiteral("registeredLabel"), QStringLiteral("登记日期"), m_registered},
-        {QStringLiteral("phoneLabel"), QStringLiteral("联系电话"), m_phone},
-        {QStringLiteral("remarkLabel"), QStringLiteral("备注"), m_remark}};
-    for (const auto& [name, text, field] : rows)
-        form->addRow(caption(name, text, group, field), field);
+    FormGrid form(new QFormLayout(group), group);
+    form.addRow(QStringLiteral("cardLabel"), QStringLiteral("会员卡号"), m_card, cardRow);
+    form.addRows({{QStringLiteral("nameLabel"), QStringLiteral("会员姓名"), m_name},
+                  {QStringLiteral("sexLabel"), QStringLiteral("会员性别"), m_sex},
+                  {QStringLiteral("typeLabel"), QStringLiteral("会员类型"), m_type},
+                  {QStringLiteral("balanceLabel"), QStringLiteral("卡内金额"), m_balance},
+                  {QStringLiteral("pointsLabel"), QStringLiteral("当前积分"), m_points},
+                  {QStringLiteral("stateLabel"), QStringLiteral("当前状态"), m_state},
+                  {QStringLiteral("birthLabel"), QStringLiteral("出生日期"), m_birth},
+                  {QStringLiteral("registeredLabel"), QStringLiteral("登记日期"), m_registered},
+                  {QStringLiteral("phoneLabel"), QStringLiteral("联系电话"), m_phone},
+                  {QStringLiteral("remarkLabel"), QStringLiteral("备注"), m_remark}});
 
-    auto* save = button(QStringLiteral("saveButton"), QStringLiteral("保存"), this);
-    auto* cancel = button(QStringLiteral("cancelButton"), QStringLiteral("取消"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(cancel);
+    CommandRow buttons(this, CommandRow::Align::Right);
+    buttons.add(this, {{QStringLiteral("saveButton"), QStringLiteral("保存"), &TMemberEditFm::Save},
+                       {QStringLiteral("cancelButton"), QStringLiteral("取消"), &QDialog::reject}});
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout());
     resize(420, 480);
 
-    connect(save, &QPushButton::clicked, this, &TMemberEditFm::Save);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(write, &QPushButton::clicked, this, &TMemberEditFm::WriteCard);
     load();
 }

@@ -7,33 +7,6 @@
 
 namespace shoupai::memberparts {
 
-QComboBox* choice(const QString& objectName, const QString& captionText, QWidget* parent)
-{
-    auto* box = new QComboBox(parent);
-    box->setObjectName(objectName);
-    box->setAccessibleName(captionText);
-    return box;
-}
-
-QDateEdit* datePicker(const QString& objectName, const QString& captionText, QWidget* parent)
-{
-    auto* picker = new QDateEdit(parent);
-    picker->setObjectName(objectName);
-    picker->setAccessibleName(captionText);
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    return picker;
-}
-
-QPlainTextEdit* memo(const QString& objectName, const QString& captionText, QWidget* parent)
-{
-    auto* text = new QPlainTextEdit(parent);
-    text->setObjectName(objectName);
-    text->setAccessibleName(captionText);
-    text->setTabChangesFocus(true);
-    return text;
-}
-
 QStringList typeNames(Database& database)
 {
     QStringList names;

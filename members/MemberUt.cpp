@@ -1,8 +1,9 @@
 #include "members/MemberUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
+#include "common/CommandRow.h"
 #include "common/DataGrid.h"
+#include "common/FormParts.h"
 #include "common/GridOutput.h"
 #include "common/Prompter.h"
 #include "members/ChongZhiUt.h"
@@ -50,26 +51,18 @@ TMemberFm::TMemberFm(Session& session, QWidget* parent) : QDialog(parent), m_ses
         GridColumn::plain(QStringLiteral("登记日期"), {}, 100).as(GridFormat::Date),
     });
 
-    auto* toolbar = new QHBoxLayout;
-    const QList<std::tuple<QString, QString, void (TMemberFm::*)()>> commands = {
-        {QStringLiteral("addButton"), QStringLiteral("添加"), &TMemberFm::Add},
-        {QStringLiteral("changeButton"), QStringLiteral("修改"), &TMemberFm::Change},
-        {QStringLiteral("deleteButton"), QStringLiteral("删除"), &TMemberFm::Delete},
-        {QStringLiteral("refreshButton"), QStringLiteral("刷新"), &TMemberFm::Refresh},
-        {QStringLiteral("showAllButton"), QStringLiteral("显示全部"), &TMemberFm::ShowAll},
-        {QStringLiteral("printButton"), QStringLiteral("打印"), &TMemberFm::PrintReport},
-        {QStringLiteral("rechargeButton"), QStringLiteral("充值"), &TMemberFm::Recharge},
-        {QStringLiteral("excelButton"), QStringLiteral("Excel"), &TMemberFm::ExportToExcel},
-    };
-    for (const auto& [name, text, slot] : commands) {
-        QPushButton* b = button(name, text, this);
-        toolbar->addWidget(b);
-        connect(b, &QPushButton::clicked, this, slot);
-    }
-    QPushButton* close = button(QStringLiteral("closeButton"), QStringLiteral("退出"), this);
-    toolbar->addWidget(close);
-    toolbar->addStretch();
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    CommandRow toolbar(this);
+    toolbar.add(
+        this,
+        {{QStringLiteral("addButton"), QStringLiteral("添加"), &TMemberFm::Add},
+         {QStringLiteral("changeButton"), QStringLiteral("修改"), &TMemberFm::Change},
+         {QStringLiteral("deleteButton"), QStringLiteral("删除"), &TMemberFm::Delete},
+         {QStringLiteral("refreshButton"), QStringLiteral("刷新"), &TMemberFm::Refresh},
+         {QStringLiteral("showAllButton"), QStringLiteral("显示全部"), &TMemberFm::ShowAll},
+         {QStringLiteral("printButton"), QStringLiteral("打印"), &TMemberFm::PrintReport},
+         {QStringLiteral("rechargeButton"), QStringLiteral("充值"), &TMemberFm::Recharge},
+         {QStringLiteral("excelButton"), QStringLiteral("Excel"), &TMemberFm::ExportToExcel}});
+    toolbar.addQuit(this);
 
     m_column = new QComboBox(this);
     m_column->setObjectName(QStringLiteral("columnBox"));
@@ -90,7 +83,7 @@ TMemberFm::TMemberFm(Session& session, QWidget* parent) : QDialog(parent), m_ses
     searchRow->addWidget(find);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(toolbar);
+    layout->addLayout(toolbar.layout());
     layout->addLayout(searchRow);
     layout->addWidget(m_grid, 1);
 

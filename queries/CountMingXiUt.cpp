@@ -54,14 +54,6 @@ QTimeEdit* timePicker(const QString& objectName, const QString& captionText, con
     return edit;
 }
 
-QComboBox* chooser(const QString& objectName, const QString& captionText, QWidget* parent)
-{
-    auto* box = new QComboBox(parent);
-    box->setObjectName(objectName);
-    box->setAccessibleName(captionText);
-    return box;
-}
-
 } // namespace
 
 TCountMingXiFm::TCountMingXiFm(Session& session, QWidget* parent)
@@ -81,13 +73,13 @@ TCountMingXiFm::TCountMingXiFm(Session& session, QWidget* parent)
     m_toTime =
         timePicker(QStringLiteral("toTime"), QStringLiteral("到"), QTime::currentTime(), this);
 
-    m_column = chooser(QStringLiteral("columnField"), QStringLiteral("等于"), this);
+    m_column = choice(QStringLiteral("columnField"), QStringLiteral("等于"), this);
     m_column->setEditable(true);
     m_column->addItems({QStringLiteral("商品名"), QStringLiteral("手牌号码"),
                         QStringLiteral("员工编号"), QStringLiteral("员工姓名"),
                         QStringLiteral("营业员")});
     m_value = edit(QStringLiteral("valueField"), QStringLiteral("等于"), this);
-    m_state = chooser(QStringLiteral("stateField"), QStringLiteral("状态"), this);
+    m_state = choice(QStringLiteral("stateField"), QStringLiteral("状态"), this);
     m_state->addItems({QStringLiteral("全部"), QStringLiteral("已结"), QStringLiteral("免单")});
 
     auto* search = button(QStringLiteral("searchButton"), QStringLiteral("检索"), this);

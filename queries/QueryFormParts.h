@@ -1,6 +1,6 @@
 #pragma once
 
-#include "billing/FormParts.h"
+#include "common/FormParts.h"
 
 #include <QDate>
 #include <QDateEdit>

@@ -1,8 +1,8 @@
 #include "staff/FaGongZiUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
 #include "common/DataGrid.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 
 #include <QCheckBox>

@@ -1,7 +1,8 @@
 #include "staff/FwsEditUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
+#include "common/CommandRow.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 #include "staff/StaffRegister.h"
 
@@ -14,18 +15,6 @@ namespace shoupai {
 
 using namespace formparts;
 
-namespace {
-
-QComboBox* selector(const QString& objectName, const QString& captionText, QWidget* parent)
-{
-    auto* box = new QComboBox(parent);
-    box->setObjectName(objectName);
-    box->setAccessibleName(captionText);
-    return box;
-}
-
-} // namespace
-
 TFwsEditFm::TFwsEditFm(Session& session, const QString& code, QWidget* parent)
     : QDialog(parent), m_session(session), m_original(code)
 {
@@ -35,34 +24,21 @@ TFwsEditFm::TFwsEditFm(Session& session, const QString& code, QWidget* parent)
 
     m_code = edit(QStringLiteral("codeEdit"), QStringLiteral("员工编号"), this);
     m_name = edit(QStringLiteral("nameEdit"), QStringLiteral("员工姓名"), this);
-    m_sex = selector(QStringLiteral("sexBox"), QStringLiteral("性别"), this);
+    m_sex = choice(QStringLiteral("sexBox"), QStringLiteral("性别"), this);
     m_sex->addItems({QStringLiteral("男"), QStringLiteral("女")});
-    m_grade = selector(QStringLiteral("gradeBox"), QStringLiteral("员工等级"), this);
+    m_grade = choice(QStringLiteral("gradeBox"), QStringLiteral("员工等级"), this);
     m_phone = edit(QStringLiteral("phoneEdit"), QStringLiteral("联系电话"), this);
     m_id = edit(QStringLiteral("idEdit"), QStringLiteral("证件号码"), this);
     m_remark = new QPlainTextEdit(this);
     m_remark->setObjectName(QStringLiteral("remarkEdit"));
     m_remark->setAccessibleName(QStringLiteral("备注"));
-    auto* save = button(QStringLiteral("saveButton"), QStringLiteral("保存"), this);
-    auto* close = button(QStringLiteral("closeButton"), QStringLiteral("退出"), this);
+    CommandRow buttons(this, CommandRow::Align::Right);
+    buttons.add(this, {{QStringLiteral("saveButton"), QStringLiteral("保存"), &TFwsEditFm::Save},
+                       {QStringLiteral("closeButton"), QStringLiteral("退出"), &QDialog::reject}});
 
     auto* form = new QFormLayout(this);
-    const QList<std::pair<QString, QWidget*>> rows = {
-        {QStringLiteral("员工编号"), m_code},  {QStringLiteral("员工姓名"), m_name},
-        {QStringLiteral("性别"), m_sex},       {QStringLiteral("员工等级"), m_grade},
-        {QStringLiteral("联系电话"), m_phone}, {QStringLiteral("证件号码"), m_id},
-        {QStringLiteral("备注"), m_remark}};
-    int n = 0;
-    for (const auto& [text, field] : rows)
-        form->addRow(caption(QStringLiteral("label%1").arg(++n), text, this, field), field);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(close);
-    form->addRow(buttons);
-
-    connect(save, &QPushButton::clicked, this, &TFwsEditFm::Save);
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    FormGrid(form, this).addNumberedRows({m_code, m_name, m_sex, m_grade, m_phone, m_id, m_remark});
+    form->addRow(buttons.layout());
 
     try {
         Rows grades = m_session.database().query(

@@ -1,8 +1,9 @@
 #include "staff/FwsGlUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
+#include "common/CommandRow.h"
 #include "common/DataGrid.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 #include "common/ReportPreview.h"
 #include "staff/FaGongZiUt.h"
@@ -43,28 +44,19 @@ TFwsGlFm::TFwsGlFm(Session& session, QWidget* parent) : QDialog(parent), m_sessi
         GridColumn::plain(QStringLiteral("备注"), {}, 200),
     });
 
-    auto* toolbar = new QHBoxLayout;
-    const QList<std::tuple<QString, QString, void (TFwsGlFm::*)()>> commands = {
-        {QStringLiteral("addButton"), QStringLiteral("添加"), &TFwsGlFm::Add},
-        {QStringLiteral("changeButton"), QStringLiteral("修改"), &TFwsGlFm::Change},
-        {QStringLiteral("deleteButton"), QStringLiteral("删除"), &TFwsGlFm::Delete},
-        {QStringLiteral("refreshButton"), QStringLiteral("刷新"), &TFwsGlFm::Refresh},
-        {QStringLiteral("showAllButton"), QStringLiteral("显示全部"), &TFwsGlFm::ShowAll},
-        {QStringLiteral("payButton"), QStringLiteral("发工资"), &TFwsGlFm::PayWage},
-        {QStringLiteral("printButton"), QStringLiteral("打印"), &TFwsGlFm::PrintReport},
-    };
-    for (const auto& [name, text, slot] : commands) {
-        QPushButton* b = button(name, text, this);
-        toolbar->addWidget(b);
-        connect(b, &QPushButton::clicked, this, slot);
-    }
-    QPushButton* close = button(QStringLiteral("closeButton"), QStringLiteral("退出"), this);
-    toolbar->addWidget(close);
-    toolbar->addStretch();
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    CommandRow toolbar(this);
+    toolbar.add(this,
+                {{QStringLiteral("addButton"), QStringLiteral("添加"), &TFwsGlFm::Add},
+                 {QStringLiteral("changeButton"), QStringLiteral("修改"), &TFwsGlFm::Change},
+                 {QStringLiteral("deleteButton"), QStringLiteral("删除"), &TFwsGlFm::Delete},
+                 {QStringLiteral("refreshButton"), QStringLiteral("刷新"), &TFwsGlFm::Refresh},
+                 {QStringLiteral("showAllButton"), QStringLiteral("显示全部"), &TFwsGlFm::ShowAll},
+                 {QStringLiteral("payButton"), QStringLiteral("发工资"), &TFwsGlFm::PayWage},
+                 {QStringLiteral("printButton"), QStringLiteral("打印"), &TFwsGlFm::PrintReport}});
+    toolbar.addQuit(this);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(toolbar);
+    layout->addLayout(toolbar.layout());
     layout->addWidget(m_grid, 1);
 
     run(QStringLiteral("select * from 员工管理 "), {});

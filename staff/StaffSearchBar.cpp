@@ -1,6 +1,6 @@
 #include "staff/StaffSearchBar.h"
 
-#include "billing/FormParts.h"
+#include "common/FormParts.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

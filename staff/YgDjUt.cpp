@@ -1,14 +1,13 @@
 #include "staff/YgDjUt.h"
 
 #include "app/Session.h"
-#include "billing/FormParts.h"
 #include "common/DataGrid.h"
+#include "common/FormParts.h"
 #include "common/Prompter.h"
 #include "staff/StaffRegister.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QVBoxLayout>
 
 namespace shoupai {
 
@@ -18,24 +17,17 @@ namespace {
 const QString Key = QStringLiteral("等级编号");
 }
 
-TYgDjFm::TYgDjFm(Session& session, QWidget* parent) : QDialog(parent), m_session(session)
+TYgDjFm::TYgDjFm(Session& session, QWidget* parent)
+    : BrowseEditDialog(session.database(), QStringLiteral("TYgDjFm"), QStringLiteral("员工等级"),
+                       QStringLiteral("gradeGrid"), parent),
+      m_session(session)
 {
-    setObjectName(QStringLiteral("TYgDjFm"));
-    setWindowTitle(QStringLiteral("员工等级"));
-    setAccessibleName(windowTitle());
-    // Leaving goes through "退  出" only, so that a pending change is never left half done.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-
-    m_grid = new DataGrid(m_session.database(), this);
-    m_grid->setObjectName(QStringLiteral("gradeGrid"));
-    m_grid->setAccessibleName(windowTitle());
     m_grid->setKindTable(QStringLiteral("员工等级"));
     m_grid->setKeyColumns({Key});
     m_grid->setColumns({GridColumn::plain(QStringLiteral("等级名称"), {}, 160),
                         GridColumn::money(QStringLiteral("工资"), {}, 100)});
 
-    auto* group = new QGroupBox(this);
-    group->setObjectName(QStringLiteral("editGroup"));
+    QGroupBox* group = editGroup();
     m_name = edit(QStringLiteral("nameEdit"), QStringLiteral("等级名称"), group);
     m_wage = edit(QStringLiteral("wageEdit"), QStringLiteral("工资"), group);
     auto* fields = new QHBoxLayout(group);
@@ -45,51 +37,13 @@ TYgDjFm::TYgDjFm(Session& session, QWidget* parent) : QDialog(parent), m_session
     fields->addWidget(caption(QStringLiteral("wageLabel"), QStringLiteral("工资"), group, m_wage));
     fields->addWidget(m_wage);
 
-    auto* add = button(QStringLiteral("addButton"), QStringLiteral("添加"), this);
-    auto* change = button(QStringLiteral("changeButton"), QStringLiteral("修改"), this);
-    auto* remove = button(QStringLiteral("deleteButton"), QStringLiteral("删除"), this);
-    auto* save = button(QStringLiteral("saveButton"), QStringLiteral("保存"), this);
-    auto* cancel = button(QStringLiteral("cancelButton"), QStringLiteral("取消"), this);
-    auto* close = button(QStringLiteral("closeButton"), QStringLiteral("退  出"), this);
-    auto* toolbar = new QHBoxLayout;
-    for (QPushButton* b : {add, change, remove, save, cancel, close})
-        toolbar->addWidget(b);
-    toolbar->addStretch();
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(toolbar);
-    layout->addWidget(m_grid, 1);
-    layout->addWidget(group);
-    resize(420, 420);
-
-    m_modes.setBrowseWidgets({add, change, remove, close, m_grid});
-    m_modes.setEditWidgets({save, cancel, group});
-
-    connect(add, &QPushButton::clicked, this, &TYgDjFm::Add);
-    connect(change, &QPushButton::clicked, this, &TYgDjFm::Change);
-    connect(remove, &QPushButton::clicked, this, &TYgDjFm::Delete);
-    connect(save, &QPushButton::clicked, this, &TYgDjFm::Save);
-    connect(cancel, &QPushButton::clicked, this, &TYgDjFm::Cancel);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_grid, &DataGrid::currentRowChanged, this, [this] {
-        if (!m_modes.isEditing())
-            showCurrent();
-    });
-
+    finishLayout(QSize(420, 420));
     reload();
-    m_modes.enter(EditModes::Mode::Browsing);
 }
 
 void TYgDjFm::reload(const QVariant& key)
 {
-    try {
-        m_grid->setQuery(QStringLiteral("select * from 员工等级"));
-        if (key.isValid())
-            m_grid->selectByKey(Key, key);
-    } catch (const DatabaseError& error) {
-        Prompter::current().error(error.text());
-    }
-    showCurrent();
+    reloadList(QStringLiteral("select * from 员工等级"), Key, key);
 }
 
 void TYgDjFm::showCurrent()
@@ -163,12 +117,6 @@ void TYgDjFm::Cancel()
     m_editing.reset();
     m_modes.enter(EditModes::Mode::Browsing);
     showCurrent();
-}
-
-void TYgDjFm::reject()
-{
-    if (!m_modes.isEditing())
-        QDialog::reject();
 }
 
 } // namespace shoupai
