@@ -81,8 +81,12 @@ QString writeScratchFile(const QString& suffix, const QByteArray& bytes)
     if (folder.isEmpty()) {
         // In memory where the system has it: saves sync to disk, which would
         // make the disk, not the code, the pace of the run.
-        const QDir base(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
-                                                                  : QDir::tempPath());
+        // libFuzzer ends a timed run without the exit handlers, so the runner
+        // names a parent folder it removes itself afterwards.
+        const QString named = qEnvironmentVariable("SHOUPAI_FUZZ_SCRATCH");
+        const QDir base(!named.isEmpty()                           ? named
+                        : QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
+                                                                    : QDir::tempPath());
         folder = base.filePath(QStringLiteral("shoupai-fuzz-%1").arg(::getpid()));
         QDir().mkpath(folder);
         std::atexit(removeScratchFolder);
