@@ -1,6 +1,6 @@
 #include "SoakRun.h"
 
-#include "SoakChecks.h"
+#include "Invariants.h"
 #include "SoakVenue.h"
 #include "TestDatabase.h"
 #include "TestHome.h"
@@ -19,7 +19,7 @@ SoakFigures runSoak(const SoakSettings& settings)
     TestDatabase db(QStringLiteral("soak"));
     const SoakVenue venue = prepareSoakVenue(db.database(), settings.workstations);
     const QString home = writeSystemIni(db);
-    const SoakBaseline baseline = takeSoakBaseline(db.database());
+    const Baseline baseline = takeBaseline(db.database());
 
     // Each worker is a desktop program without a desktop.
     QTemporaryDir runtime;
@@ -66,7 +66,7 @@ SoakFigures runSoak(const SoakSettings& settings)
         if (!said.isEmpty())
             figures.problems << said.split(u'\n');
     }
-    figures.violations = checkSoak(db.database(), baseline);
+    figures.violations = checkInvariants(db.database(), baseline);
     return figures;
 }
 
