@@ -2,6 +2,8 @@
 
 #include "platform/Database.h"
 
+#include <utility>
+
 namespace shoupai {
 
 namespace {
@@ -27,8 +29,12 @@ bool occupy(Database& database, const QString& tag, bool mayBeReserved)
 QString openBill(Database& database, const BillOpening& opening)
 {
     const QString enteredAt = opening.openedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    // Tags are taken in one order everywhere: two workstations opening the same
+    // tags in another order would otherwise each hold one and wait for the other.
+    QStringList ordered = opening.tags;
+    ordered.sort();
     Transaction transaction(database);
-    for (const QString& tag : opening.tags) {
+    for (const QString& tag : std::as_const(ordered)) {
         if (!occupy(database, tag, tag == opening.mainTag))
             return tag; // the guard rolls everything back
         database.exec(

@@ -109,34 +109,56 @@ void applyDiscount(Database& database, const QString& mainTag, Money rate)
 
 JoinResult join(Database& database, const QString& mainTag, const QString& tag)
 {
-    Transaction transaction(database);
-    // This group first: a posting of it in progress finishes before the tag moves in.
-    if (!database
-             .query(QStringLiteral("select 手牌号码 from 手牌开单 where 主手牌号 = ?") +
-                        database.dialect().forUpdate(),
-                    {mainTag})
-             .next())
-        return JoinResult::GroupClosed;
-    QString itsMainTag;
-    {
-        Rows rows =
-            database.query(QStringLiteral("select 主手牌号 from 手牌开单 where 手牌号码 = ?") +
-                               database.dialect().forUpdate(),
-                           {tag});
-        if (!rows.next())
+    // Both groups' open rows are locked in one statement, in tag order as every
+    // command that locks several of them does: a posting, a line or another
+    // join on either group waits for this one instead of crossing it, and a
+    // line added to the moving group meanwhile moves with it. The tag's group
+    // is read first; if the tag became a main tag before the lock, it is taken again.
+    for (;;) {
+        QString itsMainTag;
+        {
+            Rows rows = database.query(
+                QStringLiteral("select 主手牌号 from 手牌开单 where 手牌号码 = ?"), {tag});
+            if (rows.next())
+                itsMainTag = rows.text(QStringLiteral("主手牌号"));
+        }
+        Transaction transaction(database);
+        bool groupOpen = false;
+        bool tagOpen = false;
+        QString lockedMainTag;
+        {
+            Rows rows = database.query(
+                QStringLiteral("select 手牌号码, 主手牌号 from 手牌开单 where 主手牌号 = ? or "
+                               "主手牌号 = ? or 手牌号码 = ? order by 手牌号码") +
+                    database.dialect().forUpdate(),
+                {mainTag, itsMainTag, tag});
+            while (rows.next()) {
+                const QString rowMain = rows.text(QStringLiteral("主手牌号"));
+                groupOpen = groupOpen || rowMain == mainTag;
+                if (rows.text(QStringLiteral("手牌号码")) == tag) {
+                    tagOpen = true;
+                    lockedMainTag = rowMain;
+                }
+            }
+        }
+        if (!groupOpen)
+            return JoinResult::GroupClosed;
+        if (!tagOpen)
             return JoinResult::NoOpenBill;
-        itsMainTag = rows.text(QStringLiteral("主手牌号"));
+        if (lockedMainTag == mainTag)
+            return JoinResult::AlreadyInGroup;
+        // The main tag of another group brings the whole group; any other tag comes alone.
+        const bool wholeGroup = lockedMainTag == tag;
+        if (wholeGroup && itsMainTag != tag)
+            continue; // it became a main tag meanwhile: its group's rows are not locked
+        const QString column = wholeGroup ? QStringLiteral("主手牌号") : QStringLiteral("手牌号码");
+        for (const QString& table : {QStringLiteral("手牌消费"), QStringLiteral("手牌开单")})
+            database.exec(
+                QStringLiteral("update %1 set 主手牌号 = ? where %2 = ?").arg(table, column),
+                {mainTag, tag});
+        transaction.commit();
+        return JoinResult::Joined;
     }
-    if (itsMainTag == mainTag)
-        return JoinResult::AlreadyInGroup;
-    // The main tag of another group brings the whole group; any other tag comes alone.
-    const QString column =
-        itsMainTag == tag ? QStringLiteral("主手牌号") : QStringLiteral("手牌号码");
-    for (const QString& table : {QStringLiteral("手牌消费"), QStringLiteral("手牌开单")})
-        database.exec(QStringLiteral("update %1 set 主手牌号 = ? where %2 = ?").arg(table, column),
-                      {mainTag, tag});
-    transaction.commit();
-    return JoinResult::Joined;
 }
 
 bool detach(Database& database, const QString& mainTag, const QString& tag)

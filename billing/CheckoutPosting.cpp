@@ -13,11 +13,13 @@ using Outcome = PostingResult::Outcome;
 
 // The group's tags, with their open-bill rows locked until the end of the
 // transaction: lines are only added under the same lock, so none can slip in
-// between the check and the deletion.
+// between the check and the deletion. Rows are locked in tag order, as every
+// command that locks several of them does, so that two never wait for each other.
 QStringList lockGroup(Database& database, const QString& mainTag)
 {
     QStringList tags;
-    Rows rows = database.query(QStringLiteral("select 手牌号码 from 手牌开单 where 主手牌号 = ?") +
+    Rows rows = database.query(QStringLiteral("select 手牌号码 from 手牌开单 where 主手牌号 = ? "
+                                              "order by 手牌号码") +
                                    database.dialect().forUpdate(),
                                {mainTag});
     while (rows.next())

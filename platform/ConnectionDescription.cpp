@@ -7,6 +7,8 @@ namespace shoupai {
 
 namespace {
 
+int busyTimeout = ConnectionDescription::DefaultSqliteBusyTimeout;
+
 QHash<QString, QString> splitPairs(const QString& text)
 {
     QHash<QString, QString> pairs;
@@ -88,7 +90,7 @@ ConnectionDescription ConnectionDescription::parse(const QString& text)
 QString ConnectionDescription::connectOptions() const
 {
     if (kind == Kind::Sqlite)
-        return QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
+        return QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout);
     if (kind != Kind::Postgres)
         return {};
     // A server or a network that goes away must not hang the till: TCP
@@ -98,6 +100,16 @@ QString ConnectionDescription::connectOptions() const
     return QStringLiteral("connect_timeout=10;keepalives=1;keepalives_idle=5;"
                           "keepalives_interval=2;keepalives_count=3;tcp_user_timeout=15000;"
                           "options='-c statement_timeout=300000'");
+}
+
+int ConnectionDescription::sqliteBusyTimeout()
+{
+    return busyTimeout;
+}
+
+void ConnectionDescription::setSqliteBusyTimeout(int milliseconds)
+{
+    busyTimeout = milliseconds;
 }
 
 } // namespace shoupai

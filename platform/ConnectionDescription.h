@@ -34,6 +34,13 @@ struct ConnectionDescription
 
     // The driver's connect options for this kind of connection.
     QString connectOptions() const;
+
+    // How long a SQLite statement waits for another program's write on the same
+    // file to end before it gives up as busy. Only tests change it, to meet the
+    // busy case without waiting the whole time.
+    static int sqliteBusyTimeout();
+    static void setSqliteBusyTimeout(int milliseconds);
+    static constexpr int DefaultSqliteBusyTimeout = 10000;
 };
 
 } // namespace shoupai

@@ -98,6 +98,11 @@ QVariant toParameter(const QVariant& value)
 
 namespace {
 
+// The engine's own text ("database is locked") tells an operator nothing; it
+// stays appended for whoever looks into it.
+const QString BusyDatabase =
+    QStringLiteral("数据库正被另一台电脑使用,这次操作没有完成,请稍后再试.");
+
 const QString LostTransaction =
     QStringLiteral("数据库连接已断开,这次操作没有完成,没有写入任何数据.");
 
@@ -298,6 +303,8 @@ void Database::fail(const QSqlQuery& query, const QString& sql) const
     Q_UNUSED(sql);
     if (isConnectionLoss(query.lastError()))
         m_lost = true;
+    if (m_dialect->isBusy(error))
+        throw DatabaseError(BusyDatabase + u'\n' + text, DatabaseError::Cause::Busy);
     throw DatabaseError(text, m_dialect->isUniqueViolation(error)
                                   ? DatabaseError::Cause::UniqueViolation
                                   : DatabaseError::Cause::Other);

@@ -25,7 +25,8 @@ public:
     enum class Cause
     {
         Other,
-        UniqueViolation // a second row with a key that must be unique
+        UniqueViolation, // a second row with a key that must be unique
+        Busy             // another program on the same database file holds its write lock
     };
 
     explicit DatabaseError(const QString& text, Cause cause = Cause::Other)
@@ -36,6 +37,8 @@ public:
     // Two workstations inserting the same key at once end here; screens turn it
     // into their own message instead of the database's text.
     bool isUniqueViolation() const { return m_cause == Cause::UniqueViolation; }
+    // The write did not start or was rolled back as a whole: trying again later works.
+    bool isBusy() const { return m_cause == Cause::Busy; }
 
 private:
     QString m_text;

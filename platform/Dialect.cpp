@@ -75,6 +75,15 @@ bool SqliteDialect::isUniqueViolation(const QSqlError& error) const
     return code == u"2067" || code == u"1555";
 }
 
+bool SqliteDialect::isBusy(const QSqlError& error) const
+{
+    // SQLITE_BUSY and SQLITE_LOCKED with their extended codes: the low byte
+    // is the primary code.
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok && ((code & 0xff) == 5 || (code & 0xff) == 6);
+}
+
 QString PostgresDialect::quote(const QString& identifier) const
 {
     return Dialect::quote(identifier.toLower());

@@ -49,6 +49,13 @@ public:
     static QString escapeLike(const QString& text);
     // Whether a failed statement broke a unique key or primary key.
     virtual bool isUniqueViolation(const QSqlError& error) const = 0;
+    // Whether a statement gave up because another program holds the database's
+    // write lock (only a file engine locks the whole database).
+    virtual bool isBusy(const QSqlError& error) const
+    {
+        Q_UNUSED(error);
+        return false;
+    }
     // Suffix of a select that locks the rows it reads until commit.
     virtual QString forUpdate() const = 0;
     // Suffix of an insert that returns the new key as its one column.

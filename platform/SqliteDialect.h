@@ -11,6 +11,7 @@ public:
     QString driverName() const override { return QStringLiteral("QSQLITE"); }
     QString caseInsensitiveLike(const QString& expression) const override;
     bool isUniqueViolation(const QSqlError& error) const override;
+    bool isBusy(const QSqlError& error) const override;
     QString forUpdate() const override { return {}; }
     // IMMEDIATE takes the write lock at once, so two writers never deadlock on upgrade.
     QString beginTransaction() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
