@@ -60,11 +60,14 @@ void TestInvariants::holdAfterEveryWholeWrite()
     SeededDatabase seeded(QStringLiteral("invw"));
     Database& db = seeded.database();
     prepareVenue(db);
-    const Baseline baseline = takeBaseline(db);
+    Baseline baseline = takeBaseline(db);
     QVERIFY(!baseline.members.isEmpty());
     QVERIFY(!baseline.goods.isEmpty());
     QCOMPARE(joined(checkInvariants(db, baseline)), QString());
     for (const BusinessWrite& write : businessWrites()) {
+        // Clearing forgets the records the movements so far are read from.
+        if (write.name == u"data-clearing")
+            baseline = takeBaseline(db);
         const WriteResult result = write.plan(db)();
         QVERIFY2(result.done, qPrintable(write.name + QStringLiteral(": ") + result.message));
         QVERIFY2(write.tookEffect(db), qPrintable(write.name));
