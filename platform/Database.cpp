@@ -1,5 +1,7 @@
 #include "platform/Database.h"
 
+#include "platform/StatementHook.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -102,6 +104,7 @@ namespace {
 // stays appended for whoever looks into it.
 const QString BusyDatabase =
     QStringLiteral("数据库正被另一台电脑使用,这次操作没有完成,请稍后再试.");
+statementhook::Hook statementHook = nullptr;
 
 const QString LostTransaction =
     QStringLiteral("数据库连接已断开,这次操作没有完成,没有写入任何数据.");
@@ -325,15 +328,22 @@ QSqlQuery Database::prepared(const QString& sql, const QVariantList& parameters)
         // that the server cannot prepare (transaction control, schema changes).
         if (!query.exec(sql))
             fail(query, sql);
-        return query;
+    } else {
+        if (!query.prepare(sql))
+            fail(query, sql);
+        for (const QVariant& parameter : parameters)
+            query.addBindValue(stored::toParameter(parameter));
+        if (!query.exec())
+            fail(query, sql);
     }
-    if (!query.prepare(sql))
-        fail(query, sql);
-    for (const QVariant& parameter : parameters)
-        query.addBindValue(stored::toParameter(parameter));
-    if (!query.exec())
-        fail(query, sql);
+    if (statementHook)
+        statementHook();
     return query;
+}
+
+void statementhook::install(Hook hook)
+{
+    statementHook = hook;
 }
 
 Rows Database::query(const QString& sql, const QVariantList& parameters) const

@@ -53,7 +53,8 @@ Baseline takeBaseline(const Database& database);
 //   wage records count.
 // A record table that was emptied since the baseline (data clearing) takes
 // its rows out of the history without touching balances or stock, so its
-// movement is not counted.
+// movement is not counted; movements made before the clearing are then lost
+// with the records, so take the baseline just before a clearing.
 QStringList checkInvariants(const Database& database, const Baseline& baseline);
 
 } // namespace shoupai::test
