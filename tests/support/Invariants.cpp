@@ -228,12 +228,13 @@ void checkOpenBills(const Database& db, QStringList& out)
         Findings findings(out);
         Rows rows = db.query(QStringLiteral(
             "select l.主手牌号 as main, count(*) as n from 手牌消费 l where not exists "
-            "(select 1 from 手牌开单 b where b.手牌号码 = l.主手牌号) "
+            "(select 1 from 手牌开单 b where b.手牌号码 = l.主手牌号 and b.主手牌号 = l.主手牌号) "
             "group by l.主手牌号 order by l.主手牌号"));
         while (rows.next())
-            findings.add(QStringLiteral("%1 open line(s) of main tag %2, which has no open bill")
-                             .arg(rows.integer(QStringLiteral("n")))
-                             .arg(rows.text(QStringLiteral("main"))));
+            findings.add(
+                QStringLiteral("%1 open line(s) of main tag %2, which is no open group's main tag")
+                    .arg(rows.integer(QStringLiteral("n")))
+                    .arg(rows.text(QStringLiteral("main"))));
     }
 }
 
