@@ -84,7 +84,7 @@ QString writeScratchFile(const QString& suffix, const QByteArray& bytes)
         // libFuzzer ends a timed run without the exit handlers, so the runner
         // names a parent folder it removes itself afterwards.
         const QString named = qEnvironmentVariable("SHOUPAI_FUZZ_SCRATCH");
-        const QDir base(!named.isEmpty()                           ? named
+        const QDir base(!named.isEmpty()                            ? named
                         : QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
                                                                     : QDir::tempPath());
         folder = base.filePath(QStringLiteral("shoupai-fuzz-%1").arg(::getpid()));

@@ -92,11 +92,11 @@ private slots:
     {
         CountingScreen screen;
         CommandRow toolbar(&screen);
-        toolbar.add(&screen, {{QStringLiteral("addButton"), QStringLiteral("添加"),
-                               &CountingScreen::Add},
-                              {QStringLiteral("deleteButton"), QStringLiteral("删除"),
-                               &CountingScreen::Delete},
-                              {QStringLiteral("idleButton"), QStringLiteral("空"), nullptr}});
+        toolbar.add(
+            &screen,
+            {{QStringLiteral("addButton"), QStringLiteral("添加"), &CountingScreen::Add},
+             {QStringLiteral("deleteButton"), QStringLiteral("删除"), &CountingScreen::Delete},
+             {QStringLiteral("idleButton"), QStringLiteral("空"), nullptr}});
         QPushButton* quit = toolbar.addQuit(&screen);
 
         // The buttons in the order given, "退出" last, then the stretch.
@@ -142,8 +142,7 @@ private slots:
         QCOMPARE(right.layout()->count(), 3);
         QVERIFY(isStretch(right.layout()->itemAt(0)));
         QCOMPARE(right.layout()->itemAt(1)->widget(), right.button(QStringLiteral("saveButton")));
-        QCOMPARE(right.layout()->itemAt(2)->widget(),
-                 right.button(QStringLiteral("cancelButton")));
+        QCOMPARE(right.layout()->itemAt(2)->widget(), right.button(QStringLiteral("cancelButton")));
 
         CommandRow fill(&parent, CommandRow::Align::Fill);
         fill.add(QStringLiteral("a"), QStringLiteral("甲"));
