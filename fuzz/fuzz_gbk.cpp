@@ -21,9 +21,22 @@ void checkBytes(const QByteArray& bytes)
     }
 }
 
+bool hasPrivateUse(const QString& text)
+{
+    for (QChar c : text)
+        if (c.category() == QChar::Other_PrivateUse)
+            return true;
+    return false;
+}
+
 void checkText(const QString& text)
 {
     const QByteArray bytes = gbk::encode(text);
+    // Private-use code points have no fixed meaning in the code page: later
+    // editions of the tables moved some of them onto real characters, so they
+    // need not come back as themselves.
+    if (hasPrivateUse(text))
+        return;
     FUZZ_CHECK(gbk::decode(bytes) == text,
                fuzz::hex(text.toUtf8()) + QStringLiteral(" -> ") + fuzz::hex(bytes));
     FUZZ_CHECK(gbk::byteLength(text) == bytes.size(), fuzz::hex(text.toUtf8()));
