@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <cmath>
 
@@ -55,6 +56,26 @@ QString date(double serial, bool from1904)
     else
         day = QDate(1899, 12, 31).addDays(days);
     return day.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+bool isDateFormatCode(QString code)
+{
+    // Quoted text, escaped characters and [colour]/[locale] sections are not
+    // date parts; elapsed-time sections like [h] are kept, they mark a time.
+    static const QRegularExpression literal(QStringLiteral(R"("[^"]*"|\\.|\[(?![hms]+\])[^\]]*\])"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    code.remove(literal);
+    code = code.toLower();
+    if (code.contains(u'y') || code.contains(u'd'))
+        return true;
+    // m alone is a month; beside h or s it is minutes.
+    return code.contains(u'm') && !code.contains(u'h') && !code.contains(u's');
+}
+
+bool isBuiltInDateFormat(int id)
+{
+    // 14-22 everywhere, 27-36 and 50-58 the East Asian date formats.
+    return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 50 && id <= 58);
 }
 
 void appendRow(SheetContent& content, int number, QStringList cells)

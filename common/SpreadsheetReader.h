@@ -63,6 +63,10 @@ namespace celltext {
 QString number(double value);
 // The day of a serial date of the 1900 (or 1904) calendar as yyyy-MM-dd.
 QString date(double serial, bool from1904 = false);
+// Whether numbers shown in a cell format are dates (or times): by its code
+// ("yyyy-mm-dd", "m/d", "[h]:mm") or, for the built-in formats, by its number.
+bool isDateFormatCode(QString code);
+bool isBuiltInDateFormat(int id);
 // Collects rows: drops the blank ones and trailing empty cells.
 void appendRow(SheetContent& content, int number, QStringList cells);
 } // namespace celltext

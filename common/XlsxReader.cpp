@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QHash>
-#include <QRegularExpression>
 #include <QSet>
 #include <QXmlStreamReader>
 
@@ -187,26 +186,6 @@ QStringList sharedStrings(const Package& package, const QString& part)
     return strings;
 }
 
-bool isDateFormatCode(QString code)
-{
-    // Quoted text, escaped characters and [colour]/[locale] sections are not
-    // date parts; elapsed-time sections like [h] are kept, they mark a time.
-    static const QRegularExpression literal(QStringLiteral(R"("[^"]*"|\\.|\[(?![hms]+\])[^\]]*\])"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    code.remove(literal);
-    code = code.toLower();
-    if (code.contains(u'y') || code.contains(u'd'))
-        return true;
-    // m alone is a month; beside h or s it is minutes.
-    return code.contains(u'm') && !code.contains(u'h') && !code.contains(u's');
-}
-
-bool isBuiltInDateFormat(int id)
-{
-    // 14-22 everywhere, 27-36 and 50-58 the East Asian date formats.
-    return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 50 && id <= 58);
-}
-
 // For each cell style index, whether numbers in it are dates.
 QList<bool> dateStyles(const Package& package, const QString& part)
 {
@@ -227,8 +206,9 @@ QList<bool> dateStyles(const Package& package, const QString& part)
                 inCellXfs = true;
             } else if (xml.name() == u"xf" && inCellXfs) {
                 const int id = attributes.value(QLatin1String("numFmtId")).toInt();
-                styles << (customFormats.contains(id) ? isDateFormatCode(customFormats.value(id))
-                                                      : isBuiltInDateFormat(id));
+                styles << (customFormats.contains(id)
+                               ? celltext::isDateFormatCode(customFormats.value(id))
+                               : celltext::isBuiltInDateFormat(id));
             }
         } else if (xml.isEndElement() && xml.name() == u"cellXfs") {
             inCellXfs = false;

@@ -42,21 +42,32 @@ QString cannotRunService()
     return {};
 }
 
-// A TCP port nobody listens on now (vpcd listens on it and on the next one).
+// Whether nothing is bound to the local TCP port now.
+bool portIsFree(quint16 port)
+{
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    const bool free =
+        s >= 0 && ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (s >= 0)
+        ::close(s);
+    return free;
+}
+
+// A pair of TCP ports nobody uses now (vpcd listens on one per slot, the
+// given port and the next). Taken below the range the system hands out to
+// outgoing connections: the tests before this one leave thousands of those
+// waiting to close, and one of them on the second port keeps the reader away.
 quint16 freePort()
 {
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        quint16 port = 0;
-        if (::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-            ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-            port = ntohs(address.sin_port);
-        ::close(s);
-        if (port > 1024 && port < 65000)
+    static quint32 next = 20000 + quint32(::getpid()) % 5000;
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const quint16 port = quint16(next);
+        next = next + 2 >= 30000 ? 20000 : next + 2;
+        if (portIsFree(port) && portIsFree(quint16(port + 1)))
             return port;
     }
     return 0;
@@ -96,6 +107,9 @@ private slots:
     void lockedCardIsNotRisked();
 
 private:
+    // Starts pcscd with the virtual reader on free ports and waits for the
+    // reader; says what went wrong, or nothing.
+    QString startService();
     // Starts the emulated card; it is inserted once the reader reports it.
     bool insertCard(QProcess& card, const QStringList& arguments = {});
     QStringList commandsSent() const;
@@ -113,10 +127,27 @@ void TestIcPcsc::initTestCase()
             QFAIL(qPrintable(reason));
         QSKIP(qPrintable(reason));
     }
+    // The service is started afresh on other ports if its reader does not
+    // show: a port can be taken between choosing it and the service binding it.
+    QString failure;
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        failure = startService();
+        if (failure.isEmpty())
+            break;
+        stop(m_service);
+    }
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    IcUseReader(std::make_unique<PcscIcReader>());
+}
+
+QString TestIcPcsc::startService()
+{
     m_port = freePort();
-    QVERIFY(m_port != 0);
+    if (m_port == 0)
+        return QStringLiteral("no free pair of ports for the virtual reader");
     QFile config(m_folder.filePath(QStringLiteral("reader.conf")));
-    QVERIFY(config.open(QIODevice::WriteOnly));
+    if (!config.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return config.errorString();
     config.write(QStringLiteral("FRIENDLYNAME \"Virtual PCD\"\n"
                                 "DEVICENAME /dev/null:0x%1\n"
                                 "LIBPATH /usr/lib/pcsc/drivers/serial/libifdvpcd.so\n"
@@ -125,16 +156,25 @@ void TestIcPcsc::initTestCase()
                      .toLatin1());
     config.close();
 
+    const QString logPath = m_folder.filePath(QStringLiteral("pcscd.log"));
     m_service.setProcessChannelMode(QProcess::MergedChannels);
-    m_service.setStandardOutputFile(m_folder.filePath(QStringLiteral("pcscd.log")));
+    m_service.setStandardOutputFile(logPath);
     m_service.start(QStringLiteral("/usr/sbin/pcscd"),
                     {QStringLiteral("--foreground"), QStringLiteral("--auto-exit"),
                      QStringLiteral("-c"), config.fileName()});
-    QVERIFY(m_service.waitForStarted(5000));
+    if (!m_service.waitForStarted(5000))
+        return QStringLiteral("pcscd did not start: ") + m_service.errorString();
     PcscIcReader probe;
-    QVERIFY2(waitFor([&] { return probe.readers().contains(readerName); }),
-             qPrintable(probe.readers().join(',')));
-    IcUseReader(std::make_unique<PcscIcReader>());
+    if (waitFor([&] { return probe.readers().contains(readerName); }))
+        return {};
+    QFile log(logPath);
+    log.open(QIODevice::ReadOnly);
+    return QStringLiteral("port %1: the reader did not show (readers: %2; pcscd %3); its log:\n%4")
+        .arg(m_port)
+        .arg(probe.readers().join(u','),
+             m_service.state() == QProcess::NotRunning ? QStringLiteral("ended")
+                                                       : QStringLiteral("running"),
+             QString::fromLocal8Bit(log.readAll().right(2000)));
 }
 
 void TestIcPcsc::cleanupTestCase()
