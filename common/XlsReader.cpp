@@ -25,6 +25,7 @@ enum RecordType : quint16
     Formula = 0x0006,
     EndOfFile = 0x000A,
     DateMode = 0x0022,
+    FilePass = 0x002F,
     Continue = 0x003C,
     CodePage = 0x0042,
     BoundSheet = 0x0085,
@@ -306,6 +307,10 @@ Globals readGlobals(RecordStream& records, const QString& path)
         switch (record.type) {
         case EndOfFile:
             return globals;
+        case FilePass:
+            // What follows is encrypted.
+            throw SpreadsheetReadError(
+                QStringLiteral("%1 设有打开密码,请在Excel中取消密码后再导入").arg(path));
         case CodePage:
             globals.codePage = record.u16(0);
             break;

@@ -360,6 +360,8 @@ void TestXlsReader::damagedWorkbooksRefusedWithAReason()
         {compoundFile(bof(0x0400, 0x0005) + endOfFile + QByteArray(4096, '\0')),
          QStringLiteral("格式版本太旧")},
         {compoundFile(noSheet), QStringLiteral("没有工作表")},
+        {compoundFile(bof(0x0600, 0x0005) + record(0x002F, QByteArray(54, '\x11')) + endOfFile),
+         QStringLiteral("取消密码")},
         {compoundFile(globals, QStringLiteral("Other")), QStringLiteral("没有工作簿")},
         {looping, QStringLiteral("目录已损坏")},
         {tooLong, QStringLiteral("目录已损坏")},
